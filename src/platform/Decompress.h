@@ -1,0 +1,14 @@
+#pragma once
+// Our own decoder of RefPack, the game's resource compression (signature 10 FB at bytes 4-5).
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Takes a whole stored resource (compression header included) and returns its uncompressed
+// bytes. Never reads past the input, never writes past the declared size, never copies from
+// before the start of the output: damaged input gives a short result, never a crash.
+std::string Decompress(std::string_view stored);
+
+} // namespace platform
