@@ -1,0 +1,108 @@
+#pragma once
+// Package files: their records, the index-only and whole-package loaders, the identifiers of the
+// behaviour resource types, decompression of a resource and the hack-code test.
+
+#include "package/SimsID.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The behaviour resource types and the group that never counts; empty until gsInitTypeIDs runs.
+extern SimsID gstrIgnoredGroup;
+extern SimsID gstrTypeBHAV;
+extern SimsID gstrTypeTTAB;
+extern SimsID gstrTypeTTAs;
+extern SimsID gstrTypeBCON;
+
+// The 96-byte header, field for field in file order.
+struct PackageHeader {
+    std::int32_t Signature = 0;
+    std::int32_t MajorVersion = 0;
+    std::int32_t MinorVersion = 0;
+    std::int32_t Reserved1 = 0;
+    std::int32_t Reserved2 = 0;
+    std::int32_t Reserved3 = 0;
+    std::int32_t CreationDate = 0;
+    std::int32_t ModificationDate = 0;
+    std::int32_t IndexMajorVersion = 0;
+    std::int32_t IndexCount = 0;
+    std::int32_t IndexOffset = 0;
+    std::int32_t IndexSize = 0;
+    std::int32_t HoleCount = 0;
+    std::int32_t HoleOffset = 0;
+    std::int32_t HoleSize = 0;
+    std::int32_t IndexMinorVersion = 0;
+    std::string Reserved; // the 32 reserved bytes
+};
+
+struct PackageIndexEntry {
+    SimsID TypeID = SimsID::Zero();
+    SimsID GroupID = SimsID::Zero();
+    SimsID InstanceID = SimsID::Zero();
+    SimsID ResourceID = SimsID::Zero(); // read only from 24-byte entries
+    std::int32_t Offset = 0;
+    std::int32_t Size = 0;
+};
+
+struct PackageHole {
+    std::int32_t Offset = 0;
+    std::int32_t Size = 0;
+};
+
+struct PackageResource {
+    SimsID TypeID;
+    SimsID GroupID;
+    SimsID InstanceID;
+    SimsID ResourceID;
+    std::string_view Data; // the bytes as stored, inside the owning PackageFile's Contents
+    std::int32_t Size = 0;
+};
+
+// A whole package in memory. The lists keep element 0 unused: entries are 1..size()-1.
+// Resource bytes are views into Contents, which copies of the record share.
+struct PackageFile {
+    PackageHeader Header;
+    std::vector<PackageIndexEntry> Index;
+    std::vector<PackageHole> Holes;
+    std::vector<PackageResource> Resources;
+    std::shared_ptr<const std::string> Contents;
+};
+
+// How a loader tells its caller that a package's bytes are damaged (a count, offset or size
+// pointing outside the file): Number is 0 after a load that did not meet damage, otherwise the
+// error number and its description. Damage never reaches the error trap.
+struct PackageDamage {
+    std::int32_t Number = 0;
+    std::string Description;
+};
+
+// Upper bound of a list that keeps element 0 unused (-1 for a list never dimensioned).
+template <class T>
+std::int64_t gflngUBound(const std::vector<T>& list)
+{
+    return static_cast<std::int64_t>(list.size()) - 1;
+}
+
+void gsInitTypeIDs();
+SimsID gfstr4HexToSimsID(std::string_view text);
+
+// Reads header and index. An unusable file name (52 on opening) leaves the list with element 0
+// only and records nothing; damage is reported through `damage`.
+void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index,
+                            PackageDamage& damage);
+void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index);
+
+// Loads header, index, hole table and every resource's bytes. An empty path reads nothing.
+void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage);
+void gsLoadPackage(std::string path, PackageFile& package);
+void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDamage& damage);
+
+// The uncompressed bytes of a resource as stored: compressed ones (10 FB at bytes 4-5) go to
+// the RefPack decoder, others come back unchanged; the empty text after a trapped failure.
+std::string gfstrDecompressFile(std::string_view data);
+
+// True when the index holds a BHAV, BCON, TTAB or TTAs entry outside the ignored group.
+bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index);

@@ -1,0 +1,55 @@
+#include "package/modSimsPackage.h"
+#include "platform/AppInfo.h"
+#include "support/PackageWriter.h"
+#include "support/RefPackEncoder.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class DecompressFile : public testsupport::TrapTest {
+protected:
+    void SetUp() override
+    {
+        TrapTest::SetUp();
+        platform::gsSetAppPath(WinPath(Scratch()));
+    }
+    void TearDown() override
+    {
+        platform::gsSetAppPath("");
+        TrapTest::TearDown();
+    }
+    std::filesystem::path Log() const { return Scratch() / "DecompError.log"; }
+};
+
+TEST_F(DecompressFile, InputWithoutTheSignatureComesBackUnchangedAndTheLogIsDeleted)
+{
+    const std::vector<std::string> inputs = {
+        "", "A", "ABCDE", std::string("\0\0\0\0\x10", 5),      // too short to carry the signature
+        std::string("\0\0\0\0\xFB\x10\0\0\0", 9),              // the signature's bytes the other way round
+        writer::gfstrBehaviourBody("Plain", 100),
+    };
+    for (const std::string& input : inputs) {
+        WriteFile(Log(), "old log");
+        EXPECT_EQ(gfstrDecompressFile(input), input);
+        EXPECT_FALSE(std::filesystem::exists(Log()));
+        EXPECT_EQ(glngErrLocation, 4000);
+    }
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+TEST_F(DecompressFile, CompressedInputIsDecodedWhole)
+{
+    const std::string raw = writer::gfstrBehaviourBody("Compressed Name", 500) + std::string(200, 'z');
+    const std::string stored = gfstrRefPackCompress(raw);
+    ASSERT_EQ(stored.substr(4, 2), "\x10\xFB");
+    EXPECT_EQ(gfstrDecompressFile(stored), raw);
+    EXPECT_FALSE(std::filesystem::exists(Log())); // no log is ever created
+
+    // Bytes 4-5 alone decide: an uncompressed body that happens to carry them is decoded.
+    std::string lookalike = "abcd\x10\xFB";
+    lookalike += std::string("\0\0\0", 3);
+    EXPECT_EQ(gfstrDecompressFile(lookalike), "");
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+} // namespace

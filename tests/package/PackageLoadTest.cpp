@@ -1,0 +1,308 @@
+#include "package/modSimsPackage.h"
+#include "support/AllocationMeter.h"
+#include "support/PackageWriter.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using namespace writer;
+
+PackageSpec SampleSpec(std::int32_t minorVersion)
+{
+    PackageSpec spec;
+    spec.IndexMinorVersion = minorVersion;
+    spec.Resources = {
+        {kTypeBHAV, 0x7F0000AB, 0x00001001, 0xCAFEBABE, gfstrBehaviourBody("Main Loop", 40), false},
+        {kTypeOBJD, 0x00000001, 0x00000002, 0x00000003, std::string(300, 'o'), true},
+        {kTypeTTAs, kIgnoredGroup, 0x00000007, 0x00000000, "", false},
+    };
+    spec.Holes = {{10, 20}, {30, 40}};
+    return spec;
+}
+
+std::string Id(std::uint32_t value) { return gfstrIdBytes(value); }
+
+class PackageLoad : public testsupport::TrapTest {
+protected:
+    // Writes a package into the scratch folder and returns its Windows-form path.
+    std::string Put(const std::string& bytes, const std::string& name = "test.package")
+    {
+        WriteFile(Scratch() / name, bytes);
+        return WinPath(Scratch() / name);
+    }
+
+    void ExpectNoRecord()
+    {
+        EXPECT_TRUE(trapCalls.empty());
+        EXPECT_EQ(glngErrNumber, 0);
+        EXPECT_EQ(gstrErrDescription, "");
+        EXPECT_EQ(gstrErrModule, "");
+        EXPECT_EQ(gstrErrProcedure, "");
+    }
+};
+
+TEST_F(PackageLoad, IndexVersionsOneAndTwoGiveTheSameEntries)
+{
+    std::vector<std::vector<PackageIndexEntry>> results;
+    for (std::int32_t minor : {1, 2}) {
+        const BuiltPackage built = gudtBuildPackage(SampleSpec(minor));
+        std::vector<PackageIndexEntry> index;
+        PackageDamage damage;
+        gsLoadPackageIndexOnly(Put(built.Bytes), index, damage);
+        EXPECT_EQ(damage.Number, 0);
+        ASSERT_EQ(gflngUBound(index), 3);
+        for (std::size_t i = 1; i <= 3; ++i) {
+            EXPECT_EQ(index[i].Offset, static_cast<std::int32_t>(built.ResourceOffsets[i - 1]));
+            EXPECT_EQ(index[i].Size, static_cast<std::int32_t>(built.StoredData[i - 1].size()));
+        }
+        EXPECT_EQ(index[1].TypeID.Bytes(), Id(kTypeBHAV));
+        EXPECT_EQ(index[1].GroupID.Bytes(), Id(0x7F0000AB));
+        EXPECT_EQ(index[1].InstanceID.Bytes(), Id(0x1001));
+        EXPECT_EQ(index[1].ResourceID.Bytes(), minor == 2 ? Id(0xCAFEBABE) : Id(0));
+        EXPECT_EQ(gstrErrData, "");
+        EXPECT_EQ(glngErrLocation, 4000);
+        results.push_back(index);
+    }
+    ExpectNoRecord();
+}
+
+TEST_F(PackageLoad, OtherMinorVersionsUseTwentyByteEntries)
+{
+    for (std::int32_t minor : {0, 3, -1, 0x7FFFFFFF}) {
+        PackageSpec spec = SampleSpec(1);
+        BuiltPackage built = gudtBuildPackage(spec);
+        gsPatchInt32(built.Bytes, kIndexMinorVersionField, minor);
+        std::vector<PackageIndexEntry> index;
+        gsLoadPackageIndexOnly(Put(built.Bytes), index);
+        ASSERT_EQ(gflngUBound(index), 3) << minor;
+        EXPECT_EQ(index[3].TypeID.Bytes(), Id(kTypeTTAs)) << minor;
+    }
+    ExpectNoRecord();
+}
+
+TEST_F(PackageLoad, EmptyIndexLeavesOnlyElementZero)
+{
+    PackageSpec spec;
+    const BuiltPackage built = gudtBuildPackage(spec);
+    std::vector<PackageIndexEntry> index(5);
+    gsLoadPackageIndexOnly(Put(built.Bytes), index);
+    EXPECT_EQ(gflngUBound(index), 0);
+
+    // A count of 0 still seeks: a negative offset is damage even then.
+    std::string bytes = built.Bytes;
+    gsPatchInt32(bytes, kIndexOffsetField, -4);
+    PackageDamage damage;
+    gsLoadPackageIndexOnly(Put(bytes), index, damage);
+    EXPECT_EQ(damage.Number, 63);
+    EXPECT_EQ(damage.Description, "Bad record number");
+    ExpectNoRecord();
+}
+
+TEST_F(PackageLoad, SignatureIsNeverTested)
+{
+    BuiltPackage built = gudtBuildPackage(SampleSpec(2));
+    built.Bytes.replace(0, 4, "XXXX");
+    std::vector<PackageIndexEntry> index;
+    gsLoadPackageIndexOnly(Put(built.Bytes), index);
+    EXPECT_EQ(gflngUBound(index), 3);
+}
+
+TEST_F(PackageLoad, UnusableNameIsPassedOverQuietly)
+{
+    const std::string path = WinPath(Scratch()) + "\\" + std::string(300, 'n') + ".package";
+    std::vector<PackageIndexEntry> index(3);
+    PackageDamage damage;
+    gsLoadPackageIndexOnly(path, index, damage);
+    EXPECT_EQ(gflngUBound(index), 0);
+    EXPECT_EQ(damage.Number, 0);
+    EXPECT_EQ(glngErrLocation, 2500);
+    EXPECT_EQ(gstrErrData, "Filename = " + path);
+    ExpectNoRecord();
+}
+
+TEST_F(PackageLoad, MissingFileGoesToTheTrap)
+{
+    const std::string path = WinPath(Scratch() / "absent.package");
+    std::vector<PackageIndexEntry> index;
+    gsLoadPackageIndexOnly(path, index);
+    ASSERT_EQ(trapCalls.size(), 1u);
+    EXPECT_EQ(trapCalls[0].Number, 53);
+    EXPECT_EQ(trapCalls[0].Description, "File not found");
+    EXPECT_EQ(trapCalls[0].Module, "modSimsPackage");
+    EXPECT_EQ(trapCalls[0].Procedure, "gsLoadPackageIndexOnly");
+    EXPECT_EQ(trapCalls[0].Location, 2500);
+    EXPECT_EQ(trapCalls[0].Data, "Filename = " + path);
+
+    trapCalls.clear();
+    PackageFile package;
+    gsLoadPackage(path, package);
+    ASSERT_EQ(trapCalls.size(), 1u);
+    EXPECT_EQ(trapCalls[0].Number, 53);
+    EXPECT_EQ(trapCalls[0].Procedure, "gsOpenPackageFile");
+    EXPECT_EQ(trapCalls[0].Location, 1000);
+    EXPECT_EQ(trapCalls[0].Data, "Filename = " + path);
+
+    // The full load does not excuse an unusable name.
+    trapCalls.clear();
+    gsLoadPackage(WinPath(Scratch()) + "\\" + std::string(300, 'n'), package);
+    ASSERT_EQ(trapCalls.size(), 1u);
+    EXPECT_EQ(trapCalls[0].Number, 52);
+}
+
+TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)
+{
+    PackageSpec spec = SampleSpec(2);
+    const BuiltPackage built = gudtBuildPackage(spec);
+    PackageFile package;
+    PackageDamage damage;
+    gsLoadPackage(Put(built.Bytes), package, damage);
+    EXPECT_EQ(damage.Number, 0);
+    EXPECT_EQ(package.Header.Signature, 0x46504244);
+    EXPECT_EQ(package.Header.IndexCount, 3);
+    EXPECT_EQ(package.Header.IndexMinorVersion, 2);
+    EXPECT_EQ(package.Header.Reserved, std::string(32, '\0'));
+    ASSERT_EQ(gflngUBound(package.Index), 3);
+    ASSERT_EQ(gflngUBound(package.Resources), 3);
+    ASSERT_EQ(gflngUBound(package.Holes), 2);
+    EXPECT_EQ(package.Holes[2].Offset, 30);
+    EXPECT_EQ(package.Holes[2].Size, 40);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        const PackageResource& resource = package.Resources[i];
+        EXPECT_EQ(resource.Data, built.StoredData[i - 1]);
+        EXPECT_EQ(resource.Size, static_cast<std::int32_t>(resource.Data.size()));
+        EXPECT_EQ(resource.TypeID, package.Index[i].TypeID);
+        EXPECT_EQ(resource.GroupID, package.Index[i].GroupID);
+        EXPECT_EQ(resource.InstanceID, package.Index[i].InstanceID);
+        EXPECT_EQ(resource.ResourceID, package.Index[i].ResourceID);
+    }
+    EXPECT_EQ(package.Resources[2].Data.substr(4, 2), "\x10\xFB"); // still compressed
+    EXPECT_EQ(gstrErrData, "");
+    EXPECT_EQ(glngErrLocation, 5000);
+
+    // A copy keeps its bytes after the original is reused for another package.
+    const PackageFile copy = package;
+    gsLoadPackage(Put(gudtBuildPackage(PackageSpec{}).Bytes, "empty.package"), package);
+    EXPECT_EQ(gflngUBound(package.Resources), 0);
+    EXPECT_EQ(copy.Resources[1].Data, built.StoredData[0]);
+    ExpectNoRecord();
+}
+
+TEST_F(PackageLoad, OverlappingResourcesAreBothReadInFull)
+{
+    PackageSpec spec;
+    spec.Resources = {{kTypeBHAV, 1, 1, 0, "0123456789", false}, {kTypeBHAV, 1, 2, 0, "abc", false}};
+    BuiltPackage built = gudtBuildPackage(spec);
+    gsPatchInt32(built.Bytes, built.OffsetField(1), static_cast<std::int32_t>(built.ResourceOffsets[0] + 4));
+    gsPatchInt32(built.Bytes, built.SizeField(1), 6);
+    PackageFile package;
+    gsLoadPackage(Put(built.Bytes), package);
+    EXPECT_EQ(package.Resources[1].Data, "0123456789");
+    EXPECT_EQ(package.Resources[2].Data, "456789");
+}
+
+TEST_F(PackageLoad, EmptyPathLeavesThePackageAsItWas)
+{
+    PackageFile package;
+    package.Header.IndexCount = 42;
+    package.Index.resize(4);
+    gsLoadPackage("", package);
+    EXPECT_EQ(package.Header.IndexCount, 42);
+    EXPECT_EQ(package.Index.size(), 4u);
+    EXPECT_EQ(glngErrLocation, 1000);
+    ExpectNoRecord();
+}
+
+// A damaged package: the loader reports the damage to its caller, records nothing in the
+// error record and keeps the location code and file name of the failing step.
+struct Damage {
+    const char* what;
+    std::function<void(BuiltPackage&)> spoil;
+    std::int32_t indexOnlyNumber;  // 0: the index-only load does not meet it
+    std::int32_t indexOnlyLocation;
+    std::int32_t fullNumber;
+    std::int32_t fullLocation;
+};
+
+TEST_F(PackageLoad, DamageIsHandedToTheCallerWithoutTheTrap)
+{
+    const std::vector<Damage> cases = {
+        {"header cut short", [](BuiltPackage& b) { b.Bytes.resize(95); }, 62, 3000, 62, 2000},
+        {"count of 2^31-1", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, kIndexCountField, 0x7FFFFFFF); },
+         62, 4000, 62, 3000},
+        {"index past the end",
+         [](BuiltPackage& b) { gsPatchInt32(b.Bytes, kIndexOffsetField, static_cast<std::int32_t>(b.Bytes.size())); },
+         62, 4000, 62, 3000},
+        {"negative index offset", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, kIndexOffsetField, -1); }, 63, 4000,
+         63, 3000},
+        {"index overlapping the header",
+         [](BuiltPackage& b) { gsPatchInt32(b.Bytes, kIndexOffsetField, 0); }, 0, 0, 0, 5000},
+        {"hole count of 2^31-1", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, kHoleCountField, 0x7FFFFFFF); }, 0, 0,
+         62, 4000},
+        {"negative hole offset with no holes",
+         [](BuiltPackage& b) {
+             gsPatchInt32(b.Bytes, kHoleCountField, 0);
+             gsPatchInt32(b.Bytes, kHoleOffsetField, -8);
+         },
+         0, 0, 63, 4000},
+        {"resource size past the end", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, b.SizeField(1), 0x7FFFFFF0); },
+         0, 0, 62, 5000},
+        {"negative resource size", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, b.SizeField(0), -5); }, 0, 0, 5, 5000},
+        {"negative resource offset", [](BuiltPackage& b) { gsPatchInt32(b.Bytes, b.OffsetField(2), -100); }, 0, 0,
+         63, 5000},
+    };
+    for (const Damage& c : cases) {
+        BuiltPackage built = gudtBuildPackage(SampleSpec(2));
+        c.spoil(built);
+        const std::string path = Put(built.Bytes);
+        const std::string fileLine = "Filename = " + path;
+
+        testsupport::gsResetErrorRecord();
+        std::vector<PackageIndexEntry> index;
+        PackageDamage damage;
+        gsLoadPackageIndexOnly(path, index, damage);
+        EXPECT_EQ(damage.Number, c.indexOnlyNumber) << c.what;
+        if (c.indexOnlyNumber != 0) {
+            EXPECT_EQ(gflngUBound(index), 0) << c.what;
+            EXPECT_EQ(glngErrLocation, c.indexOnlyLocation) << c.what;
+            EXPECT_EQ(gstrErrData, fileLine) << c.what;
+        }
+
+        PackageFile package;
+        gsLoadPackage(path, package, damage);
+        EXPECT_EQ(damage.Number, c.fullNumber) << c.what;
+        EXPECT_EQ(damage.Description, c.fullNumber ? gfstrErrorDescription(c.fullNumber) : "") << c.what;
+        EXPECT_EQ(glngErrLocation, c.fullLocation) << c.what;
+        EXPECT_EQ(gstrErrData, c.fullNumber ? fileLine : "") << c.what;
+        ExpectNoRecord();
+    }
+}
+
+// Every truncation of a few packages: no crash, no trap, and never more memory than a small
+// multiple of the file's own size, whatever its counts and sizes claim (the records in memory
+// are wider than the file's 20- and 24-byte entries, and the full load keeps the file's bytes).
+TEST_F(PackageLoad, EveryTruncationIsSafe)
+{
+    std::vector<BuiltPackage> packages = {gudtBuildPackage(SampleSpec(1)), gudtBuildPackage(SampleSpec(2))};
+    PackageSpec many;
+    for (std::uint32_t i = 0; i < 40; ++i)
+        many.Resources.push_back({kTypeBCON, i, i, i, std::string(i, 'x'), i % 3 == 0});
+    packages.push_back(gudtBuildPackage(many));
+
+    const std::string path = Put("");
+    for (const BuiltPackage& built : packages) {
+        for (std::size_t length = 0; length < built.Bytes.size(); ++length) {
+            WriteFile(Scratch() / "test.package", built.Bytes.substr(0, length));
+            std::vector<PackageIndexEntry> index;
+            PackageFile package;
+            PackageDamage damage;
+            testsupport::AllocationMeter meter;
+            gsLoadPackageIndexOnly(path, index, damage);
+            gsLoadPackage(path, package, damage);
+            EXPECT_NE(damage.Number, 0) << "length " << length;
+            EXPECT_LE(meter.PeakBytes(), 8 * length + 4096) << "length " << length;
+        }
+    }
+    ExpectNoRecord();
+}
+
+} // namespace

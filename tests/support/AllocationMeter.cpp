@@ -1,0 +1,59 @@
+#include "support/AllocationMeter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include <malloc.h>
+
+namespace {
+
+std::atomic<std::size_t> gHeld{0};
+std::atomic<std::size_t> gPeak{0};
+
+void* msAllocate(std::size_t size)
+{
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (!block)
+        throw std::bad_alloc();
+    const std::size_t held = gHeld += malloc_usable_size(block);
+    std::size_t peak = gPeak.load();
+    while (held > peak && !gPeak.compare_exchange_weak(peak, held)) {
+    }
+    return block;
+}
+
+void msRelease(void* block) noexcept
+{
+    if (!block)
+        return;
+    gHeld -= malloc_usable_size(block);
+    std::free(block);
+}
+
+std::size_t gStart = 0;
+
+} // namespace
+
+void* operator new(std::size_t size) { return msAllocate(size); }
+void* operator new[](std::size_t size) { return msAllocate(size); }
+void operator delete(void* block) noexcept { msRelease(block); }
+void operator delete[](void* block) noexcept { msRelease(block); }
+void operator delete(void* block, std::size_t) noexcept { msRelease(block); }
+void operator delete[](void* block, std::size_t) noexcept { msRelease(block); }
+
+namespace testsupport {
+
+AllocationMeter::AllocationMeter()
+{
+    gStart = gHeld.load();
+    gPeak = gStart;
+}
+
+std::size_t AllocationMeter::PeakBytes() const
+{
+    const std::size_t peak = gPeak.load();
+    return peak > gStart ? peak - gStart : 0;
+}
+
+} // namespace testsupport
