@@ -1,0 +1,480 @@
+#include "platform/WinPath.h"
+
+#include "errors/Failure.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <locale.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wctype.h>
+
+namespace platform {
+
+namespace {
+
+bool mfblnIsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool mfblnExists(const std::string& hostPath)
+{
+    struct stat st {};
+    return ::lstat(hostPath.c_str(), &st) == 0;
+}
+
+// ---- Case mapping --------------------------------------------------------------------------
+
+// Upper-cases one UTF-16 unit. Names are compared by the simple upper-case mapping of Unicode,
+// taken from the C library's UTF-8 locale; a unit whose upper case lies outside the Basic
+// Multilingual Plane stays as it is, as NTFS's one-unit table leaves it.
+char16_t mfUpperUnit(char32_t unit)
+{
+    if (unit < 0x80)
+        return static_cast<char16_t>(unit >= 'a' && unit <= 'z' ? unit - ('a' - 'A') : unit);
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8 == static_cast<locale_t>(nullptr) || (unit >= 0xD800 && unit <= 0xDFFF))
+        return static_cast<char16_t>(unit);
+    const wint_t upper = ::towupper_l(static_cast<wint_t>(unit), utf8);
+    return static_cast<char16_t>(upper <= 0xFFFF ? upper : unit);
+}
+
+// Decodes one UTF-8 sequence at the start of `text`; 0 when it is not a valid, shortest-form
+// sequence of a scalar value.
+std::size_t mfDecodeUtf8(std::string_view text, char32_t& codePoint)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0u) != 0x80u)
+            return 0;
+        value = (value << 6) | (next & 0x3Fu);
+    }
+    // Overlong forms, encoded surrogates and values past U+10FFFF are not valid UTF-8.
+    if ((length == 3 && value < 0x800) || (value >= 0xD800 && value <= 0xDFFF) ||
+        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
+        return 0;
+    codePoint = value;
+    return length;
+}
+
+// ---- Parsing -------------------------------------------------------------------------------
+
+// A Windows-form path taken apart: the host folder it starts from and its components, with
+// "." dropped and ".." applied.
+struct ParsedPath {
+    std::string Root;
+    std::vector<std::string> Parts;
+};
+
+std::string mfstrCurrentFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    if (::getcwd(buffer.data(), buffer.size()) == nullptr)
+        gsRaisePathError(errno, PathPart::OnTheWay);
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
+
+// The host folder of drive `letter` (upper case), or nothing when the prefix has no such drive.
+std::optional<std::string> mfDriveRoot(char letter)
+{
+    const std::string prefix = gfstrWinePrefix();
+    std::string device = prefix + "/dosdevices/";
+    device += static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    device += ':';
+    struct stat st {};
+    if (::stat(device.c_str(), &st) == 0)
+        return device;
+    if (letter == 'C')
+        return prefix + "/drive_c";
+    if (letter == 'Z')
+        return std::string("/");
+    return std::nullopt;
+}
+
+ParsedPath mfudtParse(std::string_view path)
+{
+    if (path.find('\0') != std::string_view::npos)
+        gsRaise(errBadFileName);
+
+    ParsedPath parsed;
+    bool relative = false;
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
+        const auto root = mfDriveRoot(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+        if (!root)
+            gsRaise(errPathNotFound);
+        parsed.Root = *root;
+        path.remove_prefix(2);
+    } else if (path.size() >= 2 && mfblnIsSeparator(path[0]) && mfblnIsSeparator(path[1])) {
+        // "\\server\share": network names have no place in the prefix.
+        gsRaise(errBadFileName);
+    } else if (!path.empty() && mfblnIsSeparator(path[0])) {
+        const std::string current = gfstrWindowsPath(mfstrCurrentFolder());
+        const auto root = mfDriveRoot(current[0]);
+        if (!root)
+            gsRaise(errPathNotFound);
+        parsed.Root = *root;
+    } else {
+        parsed.Root = mfstrCurrentFolder();
+        relative = true;
+    }
+
+    while (!path.empty()) {
+        const auto end = std::find_if(path.begin(), path.end(), mfblnIsSeparator);
+        const std::string_view part = path.substr(0, static_cast<std::size_t>(end - path.begin()));
+        path.remove_prefix(std::min(path.size(), part.size() + 1));
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parsed.Parts.empty() && parsed.Parts.back() != "..")
+                parsed.Parts.pop_back();
+            else if (relative)
+                parsed.Parts.emplace_back(part);  // above the current folder: the host knows where
+            continue;                             // above a drive's root: stays at the root
+        }
+        if (!gfblnValidName(part))
+            gsRaise(errBadFileName);
+        parsed.Parts.emplace_back(part);
+    }
+    return parsed;
+}
+
+// ---- Lookup --------------------------------------------------------------------------------
+
+// The entry of `hostFolder` equal to `name` without regard to case. Should a case-sensitive
+// host hold several, the first in byte order is taken, so the choice is the same every time.
+// A folder that cannot be read is "Path not found" (76) or the host's own failure.
+std::optional<std::string> mfCaselessMatch(const std::string& hostFolder, std::string_view name)
+{
+    const std::u16string key = gfstrNameKey(name);
+    std::optional<std::string> match;
+    const bool listed = gfblnReadHostFolder(hostFolder, [&](std::string_view entry, HostEntryType) {
+        if (gfstrNameKey(entry) == key && (!match || entry < *match))
+            match = std::string(entry);
+    });
+    if (!listed)
+        gsRaise(errPathNotFound);
+    return match;
+}
+
+// Resolves the components one at a time from `root`: exact name first, else the caseless match.
+std::string mfstrResolveParts(const std::string& root, const std::vector<std::string>& parts, PathUse use)
+{
+    std::string current = root;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const bool last = i + 1 == parts.size();
+        std::string candidate = gfstrJoinHost(current, parts[i]);
+        if (mfblnExists(candidate)) {
+            current = std::move(candidate);
+            continue;
+        }
+        if (errno != ENOENT)
+            gsRaisePathError(errno, last ? PathPart::Last : PathPart::OnTheWay);
+        if (auto match = mfCaselessMatch(current, parts[i]))
+            current = gfstrJoinHost(current, *match);
+        else if (last && use == PathUse::ToCreate)
+            current = std::move(candidate);
+        else
+            gsRaise(last ? errFileNotFound : errPathNotFound);
+    }
+    return current;
+}
+
+// ---- Drives for the reverse mapping --------------------------------------------------------
+
+struct Drive {
+    char Letter;
+    std::string Target;  // canonical host folder
+};
+
+std::optional<std::string> mfCanonical(const std::string& hostPath)
+{
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(hostPath.c_str(), nullptr), &std::free);
+    if (!resolved)
+        return std::nullopt;
+    return std::string(resolved.get());
+}
+
+// "/a/./b/../c" -> "/a/c", for a path that does not exist and so cannot be made canonical.
+std::string mfstrLexicallyNormal(std::string_view absolute)
+{
+    std::vector<std::string_view> parts;
+    while (!absolute.empty()) {
+        const auto slash = absolute.find('/');
+        const std::string_view part = absolute.substr(0, slash);
+        absolute.remove_prefix(slash == std::string_view::npos ? absolute.size() : slash + 1);
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string result;
+    for (const auto part : parts) {
+        result += '/';
+        result += part;
+    }
+    return result.empty() ? "/" : result;
+}
+
+std::vector<Drive> mfudtDrives()
+{
+    std::vector<Drive> drives;
+    const std::string prefix = gfstrWinePrefix();
+    const std::string devices = prefix + "/dosdevices";
+    gfblnReadHostFolder(devices, [&](std::string_view name, HostEntryType) {
+        if (name.size() == 2 && name[1] == ':' && name[0] >= 'a' && name[0] <= 'z') {
+            if (auto target = mfCanonical(gfstrJoinHost(devices, name)))
+                drives.push_back({static_cast<char>(name[0] - 'a' + 'A'), std::move(*target)});
+        }
+    });
+    const auto has = [&](char letter) {
+        return std::any_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.Letter == letter; });
+    };
+    if (!has('C')) {
+        if (auto target = mfCanonical(prefix + "/drive_c"))
+            drives.push_back({'C', std::move(*target)});
+    }
+    if (!has('Z'))
+        drives.push_back({'Z', "/"});
+    return drives;
+}
+
+bool mfblnHolds(const std::string& target, const std::string& path)
+{
+    if (target == "/")
+        return true;
+    return path.size() >= target.size() && path.compare(0, target.size(), target) == 0 &&
+           (path.size() == target.size() || path[target.size()] == '/');
+}
+
+} // namespace
+
+// ---- Error numbers -------------------------------------------------------------------------
+
+std::int32_t gflngPathErrorNumber(int hostError, PathPart part)
+{
+    switch (hostError) {
+    case ENOENT: return part == PathPart::Last ? errFileNotFound : errPathNotFound;
+    case ENOTDIR: return errPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case EROFS:
+    case ETXTBSY: return errPermission;
+    case ENOSPC:
+    case EDQUOT: return errDiskFull;
+    case EIO: return errDeviceIO;
+    case ENAMETOOLONG:
+    case EILSEQ: return errBadFileName;
+    case ENOMEM: return errOutOfMemory;
+    default: return errPathFileAccess;
+    }
+}
+
+void gsRaisePathError(int hostError, PathPart part) { gsRaise(gflngPathErrorNumber(hostError, part)); }
+
+// ---- Names ---------------------------------------------------------------------------------
+
+std::u16string gfstrNameKey(std::string_view name)
+{
+    std::u16string key;
+    key.reserve(name.size());
+    while (!name.empty()) {
+        char32_t codePoint = 0;
+        const std::size_t length = mfDecodeUtf8(name, codePoint);
+        if (length == 0) {
+            key.push_back(static_cast<char16_t>(0xDC00u | static_cast<unsigned char>(name[0])));
+            name.remove_prefix(1);
+            continue;
+        }
+        name.remove_prefix(length);
+        if (codePoint <= 0xFFFF) {
+            key.push_back(mfUpperUnit(codePoint));
+        } else {
+            // Surrogate pairs have no case in a one-unit table: they compare as they are.
+            const char32_t offset = codePoint - 0x10000;
+            key.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+            key.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        }
+    }
+    return key;
+}
+
+bool gfblnNameBefore(std::string_view left, std::string_view right)
+{
+    const std::u16string leftKey = gfstrNameKey(left);
+    const std::u16string rightKey = gfstrNameKey(right);
+    if (leftKey != rightKey)
+        return leftKey < rightKey;
+    return left < right;
+}
+
+bool gfblnSameName(std::string_view left, std::string_view right)
+{
+    return gfstrNameKey(left) == gfstrNameKey(right);
+}
+
+bool gfblnValidName(std::string_view name)
+{
+    if (name.empty() || name.size() > 255)
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/<>:\"|?*").find(c) != std::string_view::npos;
+    });
+}
+
+// ---- Windows form to host form -------------------------------------------------------------
+
+std::string gfstrWinePrefix()
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix != nullptr && *prefix != '\0')
+        return prefix;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : "/";
+    }
+    return std::string(home) + "/.wine";
+}
+
+std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name)
+{
+    std::string joined(hostFolder);
+    if (joined.empty() || joined.back() != '/')
+        joined += '/';
+    joined += name;
+    return joined;
+}
+
+std::string gfstrHostPath(std::string_view windowsPath, PathUse use)
+{
+    const ParsedPath parsed = mfudtParse(windowsPath);
+    if (parsed.Parts.empty()) {
+        if (use == PathUse::Existing && !mfblnExists(parsed.Root))
+            gsRaise(errPathNotFound);
+        return parsed.Root;
+    }
+
+    // Nearly every path the program uses names an entry exactly: one look settles it.
+    std::string direct = parsed.Root;
+    for (const auto& part : parsed.Parts)
+        direct = gfstrJoinHost(direct, part);
+    if (mfblnExists(direct))
+        return direct;
+    if (errno != ENOENT && errno != ENOTDIR)
+        gsRaisePathError(errno, PathPart::Last);
+    return mfstrResolveParts(parsed.Root, parsed.Parts, use);
+}
+
+std::string gfstrHostChild(const std::string& hostFolder, std::string_view name, PathUse use)
+{
+    if (!gfblnValidName(name) || name == "." || name == "..")
+        gsRaise(errBadFileName);
+    return mfstrResolveParts(hostFolder, {std::string(name)}, use);
+}
+
+// ---- Host form to Windows form -------------------------------------------------------------
+
+std::string gfstrWindowsPath(std::string_view hostPath)
+{
+    std::string absolute(hostPath);
+    if (absolute.empty() || absolute[0] != '/')
+        absolute = gfstrJoinHost(mfstrCurrentFolder(), absolute);
+    const std::string path = mfCanonical(absolute).value_or(mfstrLexicallyNormal(absolute));
+
+    const std::vector<Drive> drives = mfudtDrives();
+    const Drive* best = nullptr;
+    for (const Drive& drive : drives) {
+        if (drive.Letter == 'Z' || !mfblnHolds(drive.Target, path))
+            continue;
+        if (best == nullptr || drive.Target.size() > best->Target.size() ||
+            (drive.Target.size() == best->Target.size() && drive.Letter < best->Letter))
+            best = &drive;
+    }
+    std::string rest = path;
+    char letter = 'Z';
+    if (best != nullptr) {
+        letter = best->Letter;
+        rest = path.substr(best->Target == "/" ? 0 : best->Target.size());
+    } else {
+        const auto z = std::find_if(drives.begin(), drives.end(), [](const Drive& d) { return d.Letter == 'Z'; });
+        if (z != drives.end() && mfblnHolds(z->Target, path))
+            rest = path.substr(z->Target == "/" ? 0 : z->Target.size());
+    }
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    std::string windows{letter, ':'};
+    windows += rest.empty() ? "\\" : rest;
+    return windows;
+}
+
+// ---- Reading host folders ------------------------------------------------------------------
+
+bool gfblnReadHostFolder(const std::string& hostFolder,
+                         const std::function<void(std::string_view name, HostEntryType type)>& visit)
+{
+    struct CloseFolder {
+        void operator()(DIR* folder) const noexcept { ::closedir(folder); }
+    };
+    const std::unique_ptr<DIR, CloseFolder> folder(::opendir(hostFolder.c_str()));
+    if (!folder) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+        gsRaisePathError(errno, PathPart::Last);
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder.get());
+        if (entry == nullptr) {
+            if (errno != 0)
+                gsRaisePathError(errno, PathPart::Last);
+            return true;
+        }
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        HostEntryType type = HostEntryType::Unknown;
+        switch (entry->d_type) {
+        case DT_REG: type = HostEntryType::File; break;
+        case DT_DIR: type = HostEntryType::Folder; break;
+        case DT_LNK: type = HostEntryType::Link; break;
+        case DT_UNKNOWN: type = HostEntryType::Unknown; break;
+        default: type = HostEntryType::Other; break;
+        }
+        visit(name, type);
+    }
+}
+
+} // namespace platform
