@@ -1,0 +1,114 @@
+#include "platform/FileAccess.h"
+
+#include "errors/Failure.h"
+#include "support/TestSupport.h"
+
+#include <optional>
+
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+template <class Call>
+std::optional<std::int32_t> RaisedBy(Call&& call)
+{
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.Number();
+    }
+    return std::nullopt;
+}
+
+class FileAccess : public testsupport::TrapTest {};
+
+TEST_F(FileAccess, ReadAtChecksTheWholeSpanBeforeReading)
+{
+    WriteFile(Scratch() / "ten.bin", "0123456789");
+    platform::InputFile file(WinPath(Scratch() / "TEN.BIN"));
+    ASSERT_EQ(file.Size(), 10);
+
+    const struct {
+        std::int64_t offset;
+        std::size_t size;
+        std::optional<std::int32_t> number;
+        std::string bytes;
+    } cases[] = {
+        {0, 10, std::nullopt, "0123456789"},
+        {5, 5, std::nullopt, "56789"},
+        {10, 0, std::nullopt, ""},
+        {5, 6, errPastEnd, ""},
+        {11, 0, errPastEnd, ""},
+        {-1, 1, errBadRecord, ""},
+        {INT64_MAX, 1, errPastEnd, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        std::string buffer(c.size, '#');
+        EXPECT_EQ(RaisedBy([&] { file.ReadAt(c.offset, buffer); }), c.number);
+        // A read that fails leaves the buffer as it was: nothing is read before the check.
+        EXPECT_EQ(buffer, c.number ? std::string(c.size, '#') : c.bytes);
+    }
+    EXPECT_EQ(file.ReadAll(), "0123456789");
+}
+
+TEST_F(FileAccess, OpenFailuresCarryTheirNumbers)
+{
+    WriteFile(Scratch() / "Folder" / "x.bin", "x");
+    const struct {
+        std::string path;
+        std::int32_t number;
+    } cases[] = {
+        {WinPath(Scratch() / "Folder" / "missing.bin"), errFileNotFound},
+        {WinPath(Scratch() / "Missing" / "x.bin"), errPathNotFound},
+        {WinPath(Scratch() / "Folder"), errPathFileAccess},
+        {WinPath(Scratch() / "Folder") + "\\x?.bin", errBadFileName},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RaisedBy([&] { platform::InputFile file(c.path); }), c.number) << c.path;
+    EXPECT_EQ(RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Missing" / "o.txt")); }), errPathNotFound);
+    EXPECT_EQ(RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Folder")); }), errPathFileAccess);
+}
+
+TEST_F(FileAccess, OutputFileWritesEverythingOnClose)
+{
+    WriteFile(Scratch() / "Out.txt", "old contents that are longer");
+    std::string expected;
+    {
+        platform::OutputFile out(WinPath(Scratch() / "out.txt"));  // replaces Out.txt
+        for (int i = 0; i < 20000; ++i) {
+            const std::string line = "line " + std::to_string(i) + "\r\n";
+            out.Write(line);
+            expected += line;
+        }
+        out.Close();
+        out.Close();  // closing twice is harmless
+        EXPECT_EQ(RaisedBy([&] { out.Write("late"); }), errBadFileName);
+    }
+    EXPECT_EQ(ReadFile(Scratch() / "Out.txt"), expected);
+
+    // The destructor flushes too.
+    {
+        platform::OutputFile out(WinPath(Scratch() / "short.txt"));
+        out.Write("short");
+    }
+    EXPECT_EQ(ReadFile(Scratch() / "short.txt"), "short");
+}
+
+TEST_F(FileAccess, OutputFileFailuresRaise)
+{
+    // A read-only file is not overwritten.
+    WriteFile(Scratch() / "locked.txt", "keep");
+    fs::permissions(Scratch() / "locked.txt", fs::perms::owner_read);
+    EXPECT_EQ(RaisedBy([&] { platform::OutputFile out(WinPath(Scratch() / "locked.txt")); }), errPermission);
+    EXPECT_EQ(ReadFile(Scratch() / "locked.txt"), "keep");
+
+    // A full disk shows when the buffered bytes reach it, at the latest on Close.
+    platform::OutputFile full("Z:\\dev\\full");
+    full.Write("bytes");
+    EXPECT_EQ(RaisedBy([&] { full.Close(); }), errDiskFull);
+}
+
+} // namespace
