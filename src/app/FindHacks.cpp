@@ -1,0 +1,149 @@
+#include "app/FindHacks.h"
+
+#include "app/modUtility.h"
+#include "errors/modErrorTrap.h"
+#include "package/modBinarySupport.h"
+#include "package/modSimsPackage.h"
+
+#include <unordered_map>
+
+std::vector<HackResource> gudtBHAVTable(1);
+std::vector<HackResource> gudtBCONTable(1);
+std::vector<HackResource> gudtTTABTable(1);
+std::vector<HackResource> gudtTTAsTable(1);
+std::vector<PackageRef> gudtUnreadablePackages(1);
+
+namespace {
+
+// One resource table and the position of each of its group/instance pairs. Every pair has at
+// most one row, so the hash lookup finds exactly the row a search of all rows would.
+class TableIndex {
+public:
+    explicit TableIndex(std::vector<HackResource>& table) : table_(table) {}
+
+    HackResource* Find(const SimsID& group, const SimsID& instance)
+    {
+        const auto hit = rows_.find(Key(group, instance));
+        return hit == rows_.end() ? nullptr : &table_[hit->second];
+    }
+
+    HackResource& Add(const SimsID& group, const SimsID& instance)
+    {
+        rows_.emplace(Key(group, instance), table_.size());
+        HackResource& row = table_.emplace_back();
+        row.GroupID = group;
+        row.InstanceID = instance;
+        return row;
+    }
+
+private:
+    static std::uint64_t Key(const SimsID& group, const SimsID& instance)
+    {
+        return (static_cast<std::uint64_t>(group.Key()) << 32) | instance.Key();
+    }
+
+    std::vector<HackResource>& table_;
+    std::unordered_map<std::uint64_t, std::size_t> rows_;
+};
+
+struct Tables {
+    TableIndex BHAV{gudtBHAVTable};
+    TableIndex BCON{gudtBCONTable};
+    TableIndex TTAB{gudtTTABTable};
+    TableIndex TTAs{gudtTTAsTable};
+
+    // The table of a behaviour type, tested in the order BHAV, BCON, TTAB, TTAs; none for others.
+    TableIndex* For(const SimsID& type)
+    {
+        if (type == gstrTypeBHAV)
+            return &BHAV;
+        if (type == gstrTypeBCON)
+            return &BCON;
+        if (type == gstrTypeTTAB)
+            return &TTAB;
+        if (type == gstrTypeTTAs)
+            return &TTAs;
+        return nullptr;
+    }
+};
+
+// The name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
+std::string mfstrResourceName(std::string_view data)
+{
+    return gfstrTrimAtNull(std::string_view(gfstrDecompressFile(data)).substr(0, 64));
+}
+
+void msEnterResources(const PackageFile& package, const std::string& packageName, Tables& tables)
+{
+    for (std::size_t i = 1; i < package.Resources.size(); ++i) {
+        const PackageResource& resource = package.Resources[i];
+        if (resource.GroupID == gstrIgnoredGroup)
+            continue;
+        TableIndex* table = tables.For(resource.TypeID);
+        if (!table)
+            continue;
+        if (HackResource* row = table->Find(resource.GroupID, resource.InstanceID)) {
+            row->Packages.push_back({packageName, ""});
+            continue;
+        }
+        // The name is read before the row exists: decompression may run the error trap.
+        std::string name = mfstrResourceName(resource.Data);
+        HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
+        row.ResourceName = std::move(name);
+        row.Packages = {PackageRef{}, PackageRef{packageName, ""}};
+    }
+}
+
+void msListUnreadable(const std::string& path, const PackageDamage& damage)
+{
+    gudtUnreadablePackages.push_back(
+        {mfstrRelativePackageName(path), std::to_string(damage.Number) + " - " + damage.Description});
+}
+
+} // namespace
+
+std::string mfstrRelativePackageName(const std::string& path)
+{
+    std::string upper = path;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    const std::size_t position = upper.find("\\DOWNLOADS");
+    if (position == std::string::npos)
+        gsRaise(errInvalidCall);
+    return path.substr(position);
+}
+
+bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgress)
+{
+    return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
+        glngErrLocation = 1000;
+        for (auto* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
+            table->assign(1, HackResource{});
+        gudtUnreadablePackages.assign(1, PackageRef{});
+        Tables tables;
+
+        std::vector<std::string> files;
+        const std::int32_t count = gflngFindFiles(meshPath, "*.package", files);
+        const std::int32_t step = count / 25 + 1;
+
+        std::vector<PackageIndexEntry> index;
+        PackageFile package;
+        PackageDamage damage;
+        for (std::int32_t m = 1; m <= count; ++m) {
+            const std::string& path = files[static_cast<std::size_t>(m)];
+            gsLoadPackageIndexOnly(path, index, damage);
+            if (damage.Number != 0) {
+                msListUnreadable(path, damage);
+            } else if (gfblnHasHackCode(index)) {
+                gsLoadPackage(path, package, damage);
+                if (damage.Number != 0)
+                    msListUnreadable(path, damage);
+                else
+                    msEnterResources(package, mfstrRelativePackageName(path), tables);
+            }
+            if (drawProgress && m % step == 0)
+                drawProgress(m, count);
+        }
+    });
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The scan: lists every package below a folder, keeps the packages that hold hack code and
+// enters each of their behaviour resources in the table of its type, keyed by group and
+// instance, with the packages that hold it. The scan window runs it; so does the headless
+// program.
+
+#include "package/SimsID.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct PackageRef {
+    std::string PackageName; // relative name, from the downloads folder on
+    std::string ErrorCode;   // only for unreadable packages: "62 - Input past end of file"
+};
+
+struct HackResource {
+    SimsID GroupID;
+    SimsID InstanceID;
+    std::string ResourceName;        // from the resource that made the row
+    std::vector<PackageRef> Packages; // element 0 unused
+};
+
+// The tables keep element 0 unused; rows are 1..size()-1 in the order their pairs were met.
+extern std::vector<HackResource> gudtBHAVTable;
+extern std::vector<HackResource> gudtBCONTable;
+extern std::vector<HackResource> gudtTTABTable;
+extern std::vector<HackResource> gudtTTAsTable;
+extern std::vector<PackageRef> gudtUnreadablePackages;
+
+// Draws the progress bar at `done` of `count` packages.
+using ProgressDrawer = std::function<void(std::int32_t done, std::int32_t count)>;
+
+// Runs the whole scan of `meshPath`. The bar is drawn after every package whose number is a
+// multiple of the step Int(count / 25) + 1, so at most 24 times. A failure goes to the error
+// trap under "frmFindHacks"/"Form_Activate"; the result tells whether the scan reached its end
+// (the window unloads only then).
+bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgress);
+
+// A package path from its first "\downloads" (without regard to case) on, in its own case;
+// raises 5 when the path holds none.
+std::string mfstrRelativePackageName(const std::string& path);

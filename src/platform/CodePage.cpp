@@ -1,0 +1,86 @@
+#include "platform/CodePage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace platform {
+
+namespace {
+
+// The characters of bytes 0x80-0x9F; the five bytes without one map to the C1 control of the
+// same value, as Windows does.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t mfchrCharacterOf(unsigned char byte)
+{
+    return (byte >= 0x80 && byte <= 0x9F) ? kHighControls[byte - 0x80] : byte;
+}
+
+// The byte for a character, or '?' when the code page has none.
+char mfchrByteOf(char32_t character)
+{
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<char>(character);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i)
+        if (kHighControls[i] == character)
+            return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+void msAppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string gfstrToCodePage(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+        bool valid = length != 0 && i + length <= utf8.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        // A byte that starts no valid sequence stands for one unknown character.
+        if (!valid) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        out += mfchrByteOf(c);
+        i += length;
+    }
+    return out;
+}
+
+std::string gfstrFromCodePage(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (char byte : bytes)
+        msAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+    return out;
+}
+
+} // namespace platform

@@ -1,0 +1,14 @@
+#pragma once
+// The system's single-byte code page, Windows-1252 on every platform. Text the program holds
+// as UTF-8 (file names, messages) is converted when written to the report or the error log;
+// a character the code page lacks becomes '?'.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+std::string gfstrToCodePage(std::string_view utf8);
+std::string gfstrFromCodePage(std::string_view bytes);
+
+} // namespace platform
