@@ -34,6 +34,12 @@ public:
     const std::string& Description() const noexcept { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
+    // True for a failure caused by damaged file content (see DamagedContent); kept by copies.
+    bool IsDamage() const noexcept { return damage_; }
+
+protected:
+    bool damage_ = false;
+
 private:
     std::int32_t number_;
     std::string description_;
@@ -44,7 +50,7 @@ private:
 // the error trap, so one damaged download does not stop a scan.
 class DamagedContent : public Failure {
 public:
-    using Failure::Failure;
+    explicit DamagedContent(std::int32_t number) : Failure(number) { damage_ = true; }
 };
 
 [[noreturn]] void gsRaise(std::int32_t number);

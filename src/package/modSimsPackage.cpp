@@ -69,8 +69,9 @@ void msReadIndexEntries(ByteReader& reader, const PackageHeader& header, std::ve
 
 bool mfblnIsDamage(const Failure& failure)
 {
-    return dynamic_cast<const DamagedContent*>(&failure) != nullptr || failure.Number() == errPastEnd ||
-           failure.Number() == errBadRecord;
+    // A file that ends before its own tables, read through the file rather than the reader, is
+    // damaged all the same.
+    return failure.IsDamage() || failure.Number() == errPastEnd || failure.Number() == errBadRecord;
 }
 
 // The handler of the two package readers: damage goes to the caller, everything else to the

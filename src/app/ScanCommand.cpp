@@ -1,0 +1,129 @@
+#include "app/ScanCommand.h"
+
+#include "app/FindHacks.h"
+#include "app/modSims2General.h"
+#include "errors/modErrorTrap.h"
+#include "package/modBinarySupport.h"
+#include "platform/AppInfo.h"
+#include "platform/CodePage.h"
+#include "platform/FileAccess.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+struct TableReport {
+    const std::vector<HackResource>& Table;
+    std::string_view FileType;
+    std::string_view PackagesHeading;
+    bool ShowName;
+};
+
+void msAppendLine(std::string& out, std::string_view line)
+{
+    out += line;
+    out += kCrLf;
+}
+
+void msAppendBlock(std::string& out, const TableReport& report, const HackResource& row)
+{
+    msAppendLine(out, "*** POSSIBLE CONFLICT DETECTED ***");
+    out += "File Type: ";
+    msAppendLine(out, report.FileType);
+    if (report.ShowName) {
+        // Resource names are already bytes of the code page.
+        out += "Procedure Name: ";
+        msAppendLine(out, row.ResourceName);
+    }
+    msAppendLine(out, "Group ID: 0x" + gfstrBinToHex(row.GroupID.Bytes()));
+    msAppendLine(out, "Instance ID: 0x" + gfstrBinToHex(row.InstanceID.Bytes()));
+    msAppendLine(out, report.PackagesHeading);
+    for (std::size_t i = 1; i < row.Packages.size(); ++i)
+        msAppendLine(out, platform::gfstrToCodePage(row.Packages[i].PackageName));
+    msAppendLine(out, " ");
+}
+
+// The file's lines, each followed by CR LF. A line ends at CR LF, or at a lone CR or LF.
+std::string mfstrLinesWithCrLf(std::string_view file)
+{
+    std::string text;
+    text.reserve(file.size() + 2);
+    std::size_t start = 0;
+    while (start < file.size()) {
+        const std::size_t end = file.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            msAppendLine(text, file.substr(start));
+            break;
+        }
+        msAppendLine(text, file.substr(start, end - start));
+        start = end + ((file[end] == '\r' && end + 1 < file.size() && file[end + 1] == '\n') ? 2 : 1);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string gfstrHackReportPath() { return platform::gfstrAppPath() + "\\temp\\hackreport.txt"; }
+
+std::string gfstrReportBody(std::int32_t& conflicts)
+{
+    const std::array<TableReport, 4> reports = {{
+        {gudtBHAVTable, "BHAV", "Packages Containing This Procedure:", true},
+        {gudtBCONTable, "BCON", "Packages Containing This Constant File:", false},
+        {gudtTTABTable, "TTAB", "Packages Containing This Menu File:", false},
+        {gudtTTAsTable, "TTAs", "Packages Containing This Menu Strings File:", false},
+    }};
+    std::string out;
+    conflicts = 0;
+    for (const TableReport& report : reports) {
+        for (std::size_t row = 1; row < report.Table.size(); ++row) {
+            if (report.Table[row].Packages.size() > 2) {
+                msAppendBlock(out, report, report.Table[row]);
+                ++conflicts;
+            }
+        }
+    }
+    msAppendLine(out, "End Of Report");
+    msAppendLine(out, " ");
+    msAppendLine(out, std::to_string(conflicts) + " possible conflicts detected.");
+    if (gudtUnreadablePackages.size() > 1) {
+        msAppendLine(out, " ");
+        msAppendLine(out, "The following packages could not be read:");
+        for (std::size_t i = 1; i < gudtUnreadablePackages.size(); ++i) {
+            const PackageRef& unreadable = gudtUnreadablePackages[i];
+            msAppendLine(out, platform::gfstrToCodePage(unreadable.PackageName + "  Error Code: " + unreadable.ErrorCode));
+        }
+        msAppendLine(out, " ");
+    }
+    return out;
+}
+
+bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText)
+{
+    return gfblnRunHandled("frmHackMain", "cmdScan_Click", [&] {
+        glngErrLocation = 1000;
+        hooks.MoveFocusToSink();
+        hooks.ShowScanForm(gstrSims2DataPath + "\\downloads");
+        const std::string reportPath = gfstrHackReportPath();
+        platform::OutputFile report(reportPath);
+        report.Write(platform::gfstrToCodePage("Report Start " + hooks.DateText()));
+        report.Write(kCrLf);
+        report.Write(" ");
+        report.Write(kCrLf);
+
+        glngErrLocation = 2000;
+        std::int32_t conflicts = 0;
+        report.Write(gfstrReportBody(conflicts));
+        report.Close();
+
+        glngErrLocation = 3000;
+        std::string fileBytes;
+        {
+            platform::InputFile readBack(reportPath);
+            fileBytes = readBack.ReadAll();
+        }
+        displayText = platform::gfstrFromCodePage(mfstrLinesWithCrLf(fileBytes));
+    });
+}

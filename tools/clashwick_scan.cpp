@@ -1,0 +1,65 @@
+// clashwick-scan: the headless program. It runs the window program's start-up, scan and report
+// without windows: the report goes to temp\hackreport.txt and to standard output, messages and
+// progress to standard error.
+//
+// Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
+
+#include "app/FindHacks.h"
+#include "app/ScanCommand.h"
+#include "app/StartUp.h"
+#include "platform/DateText.h"
+#include "platform/WindowServices.h"
+
+#include <iostream>
+#include <string_view>
+
+#include <unistd.h>
+
+namespace {
+
+// One progress line on standard error, rewritten in place, when that is a terminal.
+void msDrawProgress(std::int32_t done, std::int32_t count)
+{
+    std::cerr << "\rScanning packages: " << done << " of " << count << (done == count ? "\n" : "") << std::flush;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1) {
+        const std::string_view argument = argv[1];
+        std::ostream& out = (argument == "--help" || argument == "-h") ? std::cout : std::cerr;
+        out << "usage: clashwick-scan\n"
+               "Scans the Sims 2 Downloads folder of the Wine prefix in $WINEPREFIX (default ~/.wine)\n"
+               "and prints the conflict report, which it also writes to temp\\hackreport.txt beside\n"
+               "the program.\n";
+        return &out == &std::cout ? 0 : 64;
+    }
+    platform::gudtWindowServices().ShowCriticalMessage = [](const std::string& message, const std::string& title) {
+        std::cerr << title << ": " << message << "\n";
+    };
+
+    std::string caption;
+    if (!gfblnStartUp(caption))
+        return 1;
+
+    const bool showProgress = isatty(STDERR_FILENO) == 1;
+    ScanCommandHooks hooks;
+    hooks.MoveFocusToSink = [] {};
+    hooks.ShowScanForm = [&](const std::string& meshPath) {
+        gfblnFindHacks(meshPath, showProgress ? ProgressDrawer(msDrawProgress) : ProgressDrawer());
+    };
+    hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
+
+    std::string report;
+    if (!gfblnScanCommand(hooks, report))
+        return 2;
+    // The report's lines end in CR LF in the file; on the terminal they end in LF.
+    for (std::size_t start = 0; start < report.size();) {
+        const std::size_t end = report.find("\r\n", start);
+        std::cout << report.substr(start, end - start) << "\n";
+        start = end == std::string::npos ? report.size() : end + 2;
+    }
+    return 0;
+}
