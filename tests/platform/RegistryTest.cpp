@@ -1,0 +1,206 @@
+#include "platform/modGetRegistryValuesEx.h"
+
+#include "errors/Failure.h"
+#include "support/TestSupport.h"
+
+#include <string>
+
+namespace {
+
+using platform::gfstrGetRegistryValue;
+using platform::glngHKEY_CURRENT_USER;
+using platform::glngHKEY_LOCAL_MACHINE;
+
+const std::string kSims2Key = "SOFTWARE\\EA GAMES\\The Sims 2";
+
+// A registry file as Wine writes it, keys and values given in the file's own notation.
+std::string RegFile(const std::string& relativeTo, const std::string& arch, const std::string& body)
+{
+    return "WINE REGISTRY Version 2\n;; All keys relative to " + relativeTo + "\n\n#arch=" + arch + "\n\n" + body;
+}
+
+std::string MachineFile(const std::string& arch, const std::string& body)
+{
+    return RegFile("\\\\Machine", arch, body);
+}
+
+class Registry : public testsupport::TrapTest {
+protected:
+    void WriteSystem(const std::string& text) { WriteFile(Scratch() / "prefix" / "system.reg", text); }
+    void WriteUser(const std::string& text) { WriteFile(Scratch() / "prefix" / "user.reg", text); }
+
+    static std::string Read(std::uint32_t root, const std::string& key, const std::string& value)
+    {
+        std::int32_t size = 0;
+        return gfstrGetRegistryValue(root, key, value, size);
+    }
+};
+
+TEST_F(Registry, ReadsEveryKindOfValue)
+{
+    WriteSystem(MachineFile("win32",
+        "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n"
+        "#time=1db48a5c0e2f3a0\n"
+        "\"Install Dir\"=\"C:\\\\Program Files\\\\EA GAMES\\\\The Sims 2\"\n"
+        "\"Escapes\"=\"q\\\"b\\\\s\\tt\\x263a\\xe9-\\101\\x41g \xC3\xA9\"\n"
+        "\"Dword\"=dword:00434241\n"
+        "\"Binary\"=hex:41,42,00,43\n"
+        "\"Expand\"=hex(2):25,00,55,00,53,00,45,00,52,00,50,00,52,00,4f,00,46,00,49,00,4c,00,45,00,\\\n"
+        "  25,00,5c,00,00,00\n"
+        "\"Multi\"=str(7):\"first\\0second\\0\"\n"
+        "\"Plain\"=str:\"plain\"\n"
+        "@=\"the default\"\n"
+        "\n"
+        "[Software\\\\EA GAMES\\\\The Sims 2\\\\Sub\\\\Deeper] 1733580000\n"
+        "\"Inner\"=\"x\"\n"
+        "\n"
+        "[Software\\\\Split] 1733580000\n"
+        "\"Twice\"=\"first\"\n"
+        "[Software\\\\Other] 1733580000\n"
+        "\"Twice\"=\"not this key\"\n"
+        "[software\\\\split] 1733580000\n"
+        "\"Twice\"=\"second\"\n"
+        "\"Broken\"=hex:4g\n"));
+    WriteUser(RegFile("\\\\User\\\\S-1-5-21-0-0-0-1000", "win32",
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1733580000\n"
+        "\"Personal\"=\"C:\\\\users\\\\player\\\\Documents\"\n"));
+
+    struct Case {
+        std::uint32_t root;
+        std::string key;
+        std::string value;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir", "C:\\Program Files\\EA GAMES\\The Sims 2"},
+        {glngHKEY_LOCAL_MACHINE, "software\\ea games\\THE SIMS 2", "INSTALL DIR", "C:\\Program Files\\EA GAMES\\The Sims 2"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Escapes", "q\"b\\s\tt\xE2\x98\xBA\xC3\xA9-AAg \xC3\xA9"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Dword", "ABC"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Binary", "AB"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Expand", "%USERPROFILE%\\"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Multi", "first"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Plain", "plain"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "", "the default"},
+        {glngHKEY_LOCAL_MACHINE, "Software\\Split", "Twice", "second"},  // the file's last word holds
+        {glngHKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Personal",
+         "C:\\users\\player\\Documents"},
+        // Not there: missing value, missing key, a key that exists only through a subkey, a
+        // value of a subkey asked of its parent, a damaged value, the wrong file, another root.
+        {glngHKEY_LOCAL_MACHINE, kSims2Key, "Missing", "ERROR"},
+        {glngHKEY_LOCAL_MACHINE, "SOFTWARE\\EA GAMES\\The Sims 3", "Install Dir", "ERROR"},
+        {glngHKEY_LOCAL_MACHINE, kSims2Key + "\\Sub", "Inner", "ERROR"},
+        {glngHKEY_LOCAL_MACHINE, "Software\\Split", "Broken", "ERROR"},
+        {glngHKEY_CURRENT_USER, kSims2Key, "Install Dir", "ERROR"},
+        {0x80000003u, kSims2Key, "Install Dir", "ERROR"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Read(c.root, c.key, c.value), c.expected) << c.key << " / " << c.value;
+}
+
+TEST_F(Registry, DataWithItsTerminatorMustFitTheBuffer)
+{
+    // hex(1) without a terminator still needs room for one.
+    std::string unterminated;
+    for (int i = 0; i < 254; ++i)
+        unterminated += "61,00,";
+    unterminated += "61,00";
+    WriteSystem(MachineFile("win32",
+        "[Software\\\\Sizes] 1733580000\n"
+        "\"254\"=\"" + std::string(254, 'a') + "\"\n"
+        "\"255\"=\"" + std::string(255, 'a') + "\"\n"
+        "\"Unterminated255\"=hex(1):" + unterminated + "\n"
+        "\"Short\"=\"abc\"\n"
+        "\"Accented\"=\"\\xe9\\xe9\"\n"
+        "\"Binary4\"=hex:41,42,43,44\n"));
+
+    struct Case {
+        std::string value;
+        std::int32_t sizeIn;
+        std::string expected;
+        std::int32_t sizeOut;
+    };
+    const Case cases[] = {
+        {"254", 0, std::string(254, 'a'), 255},
+        {"255", 0, "ERROR", 256},
+        {"Unterminated255", 0, "ERROR", 256},
+        {"Short", 4, "abc", 4},
+        {"Short", 3, "ERROR", 4},
+        {"Accented", 3, "\xC3\xA9\xC3\xA9", 3},  // counted per UTF-16 unit, not per UTF-8 byte
+        {"Binary4", 4, "ABCD", 4},               // raw kinds need no terminator
+        {"Binary4", 3, "ERROR", 4},
+        {"Missing", 0, "ERROR", 255},            // the default size reaches the caller
+        {"Missing", 7, "ERROR", 7},
+    };
+    for (const Case& c : cases) {
+        std::int32_t size = c.sizeIn;
+        EXPECT_EQ(gfstrGetRegistryValue(glngHKEY_LOCAL_MACHINE, "Software\\Sizes", c.value, size), c.expected)
+            << c.value << " in " << c.sizeIn;
+        EXPECT_EQ(size, c.sizeOut) << c.value << " in " << c.sizeIn;
+    }
+
+    std::int32_t negative = -1;
+    try {
+        gfstrGetRegistryValue(glngHKEY_LOCAL_MACHINE, "Software\\Sizes", "Short", negative);
+        ADD_FAILURE() << "a negative buffer size was accepted";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.Number(), errInvalidCall);
+    }
+}
+
+TEST_F(Registry, SixtyFourBitPrefixShowsTheThirtyTwoBitView)
+{
+    const std::string both =
+        "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n\"Install Dir\"=\"plain\"\n"
+        "[Software\\\\Wow6432Node\\\\EA GAMES\\\\The Sims 2] 1733580000\n\"Install Dir\"=\"wow\"\n";
+    const std::string plainOnly = "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n\"Install Dir\"=\"plain\"\n";
+    const std::string wowWithoutValue =
+        "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n\"Install Dir\"=\"plain\"\n"
+        "[software\\\\wow6432node\\\\ea games\\\\the sims 2] 1733580000\n\"Other\"=\"x\"\n";
+    const std::string wowKeyOnlyThroughSubkey =
+        "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n\"Install Dir\"=\"plain\"\n"
+        "[Software\\\\Wow6432Node\\\\EA GAMES\\\\The Sims 2\\\\Sub] 1733580000\n\"Other\"=\"x\"\n";
+    struct Case {
+        std::string arch;
+        std::string body;
+        std::string key;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"win64", both, kSims2Key, "wow"},
+        {"win32", both, kSims2Key, "plain"},  // no redirection in a 32-bit prefix
+        {"win64", plainOnly, kSims2Key, "plain"},
+        {"win64", wowWithoutValue, kSims2Key, "ERROR"},  // the redirected key is the one opened
+        {"win64", wowKeyOnlyThroughSubkey, kSims2Key, "ERROR"},
+        {"win64", both, "Software\\Wow6432Node\\EA GAMES\\The Sims 2", "wow"},
+    };
+    for (const Case& c : cases) {
+        WriteSystem(MachineFile(c.arch, c.body));
+        EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, c.key, "Install Dir"), c.expected) << c.arch << "\n" << c.body;
+    }
+}
+
+TEST_F(Registry, DamagedOrMissingFilesGiveError)
+{
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir"), "ERROR");  // no file yet
+
+    const std::string key = "[Software\\\\EA GAMES\\\\The Sims 2] 1733580000\n";
+    WriteSystem(key + "\"Install Dir\"=\"C:\\\\Games\"\n");  // no header line
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir"), "ERROR");
+
+    // A line past the bound is refused, and reading goes on after it.
+    const std::string huge(5u << 20, 'a');
+    WriteSystem(MachineFile("win32", "garbage without meaning\n[broken key\n" + key +
+                                         "\"Huge\"=\"" + huge + "\"\n"
+                                         "\"Install Dir\"=\"C:\\\\Games\"\r\n"
+                                         "\"Unfinished\"=hex:41,\\\n"));
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Huge"), "ERROR");
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir"), "C:\\Games");
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Unfinished"), "ERROR");
+
+    // A folder where the file should be.
+    std::filesystem::remove(Scratch() / "prefix" / "system.reg");
+    std::filesystem::create_directory(Scratch() / "prefix" / "system.reg");
+    EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir"), "ERROR");
+}
+
+} // namespace
