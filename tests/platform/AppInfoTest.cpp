@@ -1,25 +1,11 @@
 #include "platform/AppInfo.h"
-#include "platform/Clock.h"
 
 #include "support/TestSupport.h"
 
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(Clock, IsReplaceableAndRestorable)
-{
-    platform::gsSetClock([] { return 0xFFFFFFFFu; });
-    EXPECT_EQ(platform::gflngTimeGetTime(), 0xFFFFFFFFu);
-    platform::gsSetClock({});
-    const std::uint32_t first = platform::gflngTimeGetTime();
-    ::usleep(20 * 1000);
-    const std::uint32_t elapsed = platform::gflngTimeGetTime() - first;  // unsigned: right across a wrap
-    EXPECT_GE(elapsed, 20u);
-    EXPECT_LT(elapsed, 5000u);
-}
 
 class AppInfo : public testsupport::TrapTest {
 protected:

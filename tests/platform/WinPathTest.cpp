@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 
 #include <unistd.h>
@@ -158,25 +157,6 @@ TEST(WinPathNames, SortInNtfsOrder)
     EXPECT_TRUE(platform::gfblnSameName("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"));
     EXPECT_FALSE(platform::gfblnSameName("a\xFF", "a\xFE"));  // bytes that are not UTF-8 stay distinct
     EXPECT_TRUE(platform::gfblnNameBefore("A", "a"));          // equal keys fall back to the bytes
-}
-
-TEST(WinPathErrors, HostErrorsMapOntoErrorNumbers)
-{
-    using platform::PathPart;
-    const struct {
-        int hostError;
-        PathPart part;
-        std::int32_t number;
-    } cases[] = {
-        {ENOENT, PathPart::Last, errFileNotFound},   {ENOENT, PathPart::OnTheWay, errPathNotFound},
-        {ENOTDIR, PathPart::Last, errPathNotFound},  {EACCES, PathPart::Last, errPermission},
-        {EPERM, PathPart::Last, errPermission},      {EBUSY, PathPart::Last, errPermission},
-        {ENOSPC, PathPart::Last, errDiskFull},       {EIO, PathPart::Last, errDeviceIO},
-        {ENAMETOOLONG, PathPart::Last, errBadFileName}, {EILSEQ, PathPart::Last, errBadFileName},
-        {EISDIR, PathPart::Last, errPathFileAccess}, {EEXIST, PathPart::Last, errPathFileAccess},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::gflngPathErrorNumber(c.hostError, c.part), c.number) << c.hostError;
 }
 
 } // namespace
