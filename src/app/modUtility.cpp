@@ -12,22 +12,6 @@ namespace {
 
 constexpr std::string_view kModule = "modUtility";
 
-// Runs one step of a handled procedure. A failure that `excused` accepts ends the step here
-// and the result is false, so the procedure can resume or retry; any other failure goes on to
-// the procedure's own handler.
-template <class Step, class Excused>
-bool mfblnStepCompleted(Step&& step, Excused&& excused)
-{
-    try {
-        std::forward<Step>(step)();
-        return true;
-    } catch (...) {
-        if (!excused(gudtCaughtFailure()))
-            throw;
-        return false;
-    }
-}
-
 // The folder list of the breadth-first walk: the start folder, then each subfolder in the
 // order found. A folder reached a second time through a link is not added again, so a link
 // pointing back up the tree cannot make the walk endless.
@@ -74,7 +58,7 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             for (const std::string& name : platform::gfstrListFolder(folder, "*.*", platform::ListKind::FilesAndFolders)) {
                 glngErrLocation = 3000;
                 gstrErrData = "Error Data = " + folder.Windows + "\\" + name;
-                mfblnStepCompleted(
+                gfblnStepCompleted(
                     [&] {
                         if ((platform::gflngGetAttr(folder, name) & platform::attrDirectory) == 0)
                             return;
@@ -114,7 +98,7 @@ void gsKillFile(const std::string& path)
             return;
         // A file another program holds open refuses with 70: it gets six attempts in all, with a
         // wait of 250 ms after each of the first five. Attributes and deletion both run again.
-        while (!mfblnStepCompleted(
+        while (!gfblnStepCompleted(
             [&] {
                 platform::gsSetAttrNormal(path);
                 platform::gsDeleteFile(path);

@@ -36,3 +36,19 @@ bool gfblnRunHandled(std::string_view module, std::string_view procedure, Body&&
         return false;
     }
 }
+
+// Runs one step of a handled procedure. A failure that `excused` accepts ends the step there
+// and the result is false, so the procedure can resume or retry; any other failure goes on to
+// the procedure's own handler.
+template <class Step, class Excused>
+bool gfblnStepCompleted(Step&& step, Excused&& excused)
+{
+    try {
+        std::forward<Step>(step)();
+        return true;
+    } catch (...) {
+        if (!excused(gudtCaughtFailure()))
+            throw;
+        return false;
+    }
+}
