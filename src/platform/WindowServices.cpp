@@ -1,6 +1,6 @@
 #include "platform/WindowServices.h"
 
-#include "errors/modErrorTrap.h"
+#include "errors/ErrorReport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,16 +23,9 @@ namespace {
 WindowServices gudtDefaultWindowServices()
 {
     WindowServices services;
-    services.PresentErrorTrap = [] {
-        std::cerr << "Error: " << glngErrNumber << "\n"
-                  << gstrErrDescription << "\n"
-                  << "Module: " << gstrErrModule << "\n"
-                  << "Procedure: " << gstrErrProcedure << "\n"
-                  << "Location: " << glngErrLocation << "\n";
-        if (!gstrErrData.empty())
-            std::cerr << "Additional Error Data:\n" << gstrErrData << "\n";
-        msEndAtOnce(2);
-    };
+    // Without windows the report goes to the error log and standard error, then the program
+    // ends with exit code 2.
+    services.PresentErrorTrap = [] { gsReportErrorToConsole(); };
     services.ProcessEvents = [] {};
     services.ShowCriticalMessage = [](const std::string& message, const std::string& title) {
         std::cerr << title << ": " << message << "\n";

@@ -1,0 +1,78 @@
+#include "errors/ErrorReport.h"
+
+#include "app/modSims2General.h"
+#include "errors/modErrorTrap.h"
+#include "platform/AppInfo.h"
+#include "platform/CodePage.h"
+#include "platform/FileAccess.h"
+#include "platform/WindowServices.h"
+
+#include <algorithm>
+#include <string_view>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+// At least two digits, with a leading zero before a single digit.
+std::string mfstrTwoDigits(std::int32_t number)
+{
+    std::string text = std::to_string(number);
+    if (text.size() < 2)
+        text.insert(0, "0");
+    return text;
+}
+
+} // namespace
+
+std::string gfstrErrorReport(const AppVersion& version)
+{
+    std::string report;
+    report += std::string(kAppTitle) + " - Version " + std::to_string(version.Major) + "." +
+              mfstrTwoDigits(version.Minor) + "." + mfstrTwoDigits(version.Revision) + kCrLf + kCrLf;
+    report += "Error: " + std::to_string(glngErrNumber) + kCrLf;
+    report += gstrErrDescription + kCrLf + kCrLf;
+    report += "Module: " + gstrErrModule + kCrLf;
+    report += "Procedure: " + gstrErrProcedure + kCrLf;
+    report += "Location: " + std::to_string(glngErrLocation) + kCrLf + kCrLf;
+    report += "Install Path: " + platform::gfstrAppPath() + kCrLf;
+    report += "Data Path: " + gstrDocumentsPath + kCrLf;
+    report += "Sims Path: " + gstrSims2Path + kCrLf + kCrLf;
+    if (!gstrErrData.empty())
+        report += std::string("Additional Error Data:") + kCrLf + gstrErrData;
+    return report;
+}
+
+std::string gfstrErrorLogPath()
+{
+    return platform::gfstrAppPath() + "\\errorlog.txt";
+}
+
+void gsWriteErrorLog(const std::string& report)
+{
+    platform::OutputFile log(gfstrErrorLogPath());
+    log.Write(platform::gfstrToCodePage(report + kCrLf));
+    log.Close();
+}
+
+void gsReportErrorToConsole()
+{
+    std::string report;
+    try {
+        report = gfstrErrorReport();
+        gsWriteErrorLog(report);
+    } catch (...) {
+        // Nowhere to keep the report: end at once, as the error dialog's load step does.
+        platform::gudtWindowServices().EndProgram(2);
+        return;
+    }
+    // The log's lines end in CR LF; on the terminal they end in LF.
+    for (std::size_t start = 0; start <= report.size();) {
+        const std::size_t end = std::min(report.find(kCrLf, start), report.size());
+        std::cerr << std::string_view(report).substr(start, end - start) << "\n";
+        start = end + 2;
+    }
+    std::cerr.flush();
+    platform::gudtWindowServices().EndProgram(2);
+}

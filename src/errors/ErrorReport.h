@@ -1,0 +1,28 @@
+#pragma once
+// The error report: the error record, the program's identity and the game's folders as one
+// plain text, and the error log that keeps it in the program folder. The error dialog shows
+// it; the program without windows prints it.
+
+#include "app/AppIdentity.h"
+
+#include <string>
+
+// The report, lines separated by CR LF (UTF-8, as the program holds text):
+//   <title> - Version <major>.<minor as 00>.<revision as 00>, a blank line,
+//   "Error: " number, the description, a blank line,
+//   "Module: ", "Procedure: ", "Location: ", a blank line,
+//   "Install Path: " program folder, "Data Path: " documents, "Sims Path: " game, a blank line,
+//   then "Additional Error Data:" and the data, only when there is extra data.
+std::string gfstrErrorReport(const AppVersion& version = kAppVersion);
+
+// The error log's path: the program folder followed by "\errorlog.txt".
+std::string gfstrErrorLogPath();
+
+// Writes the report and one CR LF to the error log in the code page, replacing an older log.
+// Raises the failure of the path layer when the log cannot be written.
+void gsWriteErrorLog(const std::string& report);
+
+// The error trap of the program without windows: writes the error log, prints the same text to
+// standard error (lines ending in LF there) and ends the program with exit code 2. When the log cannot be written the
+// program ends at once without a word, as the error dialog would.
+void gsReportErrorToConsole();
