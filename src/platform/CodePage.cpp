@@ -1,5 +1,7 @@
 #include "platform/CodePage.h"
 
+#include "platform/Utf8.h"
+
 #include <array>
 #include <cstdint>
 
@@ -31,20 +33,6 @@ char mfchrByteOf(char32_t character)
     return '?';
 }
 
-void msAppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string gfstrToCodePage(std::string_view utf8)
@@ -53,17 +41,10 @@ std::string gfstrToCodePage(std::string_view utf8)
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-        bool valid = length != 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
+        char32_t c = 0;
+        const std::size_t length = gflngDecodeUtf8(utf8.substr(i), c);
         // A byte that starts no valid sequence stands for one unknown character.
-        if (!valid) {
+        if (length == 0) {
             out += '?';
             ++i;
             continue;
@@ -79,7 +60,7 @@ std::string gfstrFromCodePage(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     for (char byte : bytes)
-        msAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+        gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
     return out;
 }
 

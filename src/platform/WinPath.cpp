@@ -1,5 +1,7 @@
 #include "platform/WinPath.h"
 
+#include "platform/Utf8.h"
+
 #include "errors/Failure.h"
 
 #include <algorithm>
@@ -45,44 +47,6 @@ char16_t mfUpperUnit(char32_t unit)
         return static_cast<char16_t>(unit);
     const wint_t upper = ::towupper_l(static_cast<wint_t>(unit), utf8);
     return static_cast<char16_t>(upper <= 0xFFFF ? upper : unit);
-}
-
-// Decodes one UTF-8 sequence at the start of `text`; 0 when it is not a valid, shortest-form
-// sequence of a scalar value.
-std::size_t mfDecodeUtf8(std::string_view text, char32_t& codePoint)
-{
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0u) != 0x80u)
-            return 0;
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    // Overlong forms, encoded surrogates and values past U+10FFFF are not valid UTF-8.
-    if ((length == 3 && value < 0x800) || (value >= 0xD800 && value <= 0xDFFF) ||
-        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
-        return 0;
-    codePoint = value;
-    return length;
 }
 
 // ---- Parsing -------------------------------------------------------------------------------
@@ -313,7 +277,7 @@ std::u16string gfstrNameKey(std::string_view name)
     key.reserve(name.size());
     while (!name.empty()) {
         char32_t codePoint = 0;
-        const std::size_t length = mfDecodeUtf8(name, codePoint);
+        const std::size_t length = gflngDecodeUtf8(name, codePoint);
         if (length == 0) {
             key.push_back(static_cast<char16_t>(0xDC00u | static_cast<unsigned char>(name[0])));
             name.remove_prefix(1);

@@ -2,6 +2,7 @@
 
 #include "errors/Failure.h"
 #include "platform/CodePage.h"
+#include "platform/Utf8.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -160,53 +161,18 @@ std::optional<std::uint32_t> mfTakeHex(std::string_view& text, int maxDigits)
     return value;
 }
 
-void msAppendCodePoint(std::u16string& out, char32_t c)
-{
-    if (c <= 0xFFFF) {
-        out += static_cast<char16_t>(c);
-    } else {
-        const char32_t offset = c - 0x10000;
-        out += static_cast<char16_t>(0xD800 + (offset >> 10));
-        out += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
-    }
-}
-
 // Takes one character of the file's text (UTF-8) as UTF-16 units. A byte that starts no valid
 // sequence becomes U+FFFD, as Wine reads it.
 void msTakeCharacter(std::string_view& text, std::u16string& out)
 {
-    const auto lead = static_cast<unsigned char>(text.front());
-    std::size_t length = 0;
     char32_t value = 0;
-    if (lead < 0x80) {
-        length = 1;
-        value = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-    }
-    bool valid = length != 0 && text.size() >= length;
-    for (std::size_t i = 1; valid && i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        valid = (next & 0xC0u) == 0x80u;
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    // Overlong forms, encoded surrogates and values past U+10FFFF are no characters.
-    if (valid && ((length == 3 && value < 0x800) || (value >= 0xD800 && value <= 0xDFFF) ||
-                  (length == 4 && (value < 0x10000 || value > 0x10FFFF))))
-        valid = false;
-    if (!valid) {
+    const std::size_t length = platform::gflngDecodeUtf8(text, value);
+    if (length == 0) {
         out += u'\xFFFD';
         text.remove_prefix(1);
         return;
     }
-    msAppendCodePoint(out, value);
+    platform::gsAppendUtf16(out, value);
     text.remove_prefix(length);
 }
 
@@ -272,21 +238,7 @@ std::string mfstrUtf8(std::u16string_view units)
             c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
             ++i;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        platform::gsAppendUtf8(out, c);
     }
     return out;
 }
