@@ -11,17 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-template <class Call>
-std::optional<std::int32_t> RaisedBy(Call&& call)
-{
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.Number();
-    }
-    return std::nullopt;
-}
-
 class FileAccess : public testsupport::TrapTest {};
 
 TEST_F(FileAccess, ReadAtChecksTheWholeSpanBeforeReading)
@@ -47,7 +36,7 @@ TEST_F(FileAccess, ReadAtChecksTheWholeSpanBeforeReading)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.offset);
         std::string buffer(c.size, '#');
-        EXPECT_EQ(RaisedBy([&] { file.ReadAt(c.offset, buffer); }), c.number);
+        EXPECT_EQ(testsupport::RaisedBy([&] { file.ReadAt(c.offset, buffer); }), c.number);
         // A read that fails leaves the buffer as it was: nothing is read before the check.
         EXPECT_EQ(buffer, c.number ? std::string(c.size, '#') : c.bytes);
     }
@@ -67,9 +56,9 @@ TEST_F(FileAccess, OpenFailuresCarryTheirNumbers)
         {WinPath(Scratch() / "Folder") + "\\x?.bin", errBadFileName},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(RaisedBy([&] { platform::InputFile file(c.path); }), c.number) << c.path;
-    EXPECT_EQ(RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Missing" / "o.txt")); }), errPathNotFound);
-    EXPECT_EQ(RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Folder")); }), errPathFileAccess);
+        EXPECT_EQ(testsupport::RaisedBy([&] { platform::InputFile file(c.path); }), c.number) << c.path;
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Missing" / "o.txt")); }), errPathNotFound);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile file(WinPath(Scratch() / "Folder")); }), errPathFileAccess);
 }
 
 TEST_F(FileAccess, OutputFileWritesEverythingOnClose)
@@ -85,7 +74,7 @@ TEST_F(FileAccess, OutputFileWritesEverythingOnClose)
         }
         out.Close();
         out.Close();  // closing twice is harmless
-        EXPECT_EQ(RaisedBy([&] { out.Write("late"); }), errBadFileName);
+        EXPECT_EQ(testsupport::RaisedBy([&] { out.Write("late"); }), errBadFileName);
     }
     EXPECT_EQ(ReadFile(Scratch() / "Out.txt"), expected);
 
@@ -102,13 +91,13 @@ TEST_F(FileAccess, OutputFileFailuresRaise)
     // A read-only file is not overwritten.
     WriteFile(Scratch() / "locked.txt", "keep");
     fs::permissions(Scratch() / "locked.txt", fs::perms::owner_read);
-    EXPECT_EQ(RaisedBy([&] { platform::OutputFile out(WinPath(Scratch() / "locked.txt")); }), errPermission);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile out(WinPath(Scratch() / "locked.txt")); }), errPermission);
     EXPECT_EQ(ReadFile(Scratch() / "locked.txt"), "keep");
 
     // A full disk shows when the buffered bytes reach it, at the latest on Close.
     platform::OutputFile full("Z:\\dev\\full");
     full.Write("bytes");
-    EXPECT_EQ(RaisedBy([&] { full.Close(); }), errDiskFull);
+    EXPECT_EQ(testsupport::RaisedBy([&] { full.Close(); }), errDiskFull);
 }
 
 } // namespace

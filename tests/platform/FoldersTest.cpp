@@ -14,17 +14,6 @@ namespace fs = std::filesystem;
 using platform::ListKind;
 using Names = std::vector<std::string>;
 
-template <class Call>
-std::optional<std::int32_t> RaisedBy(Call&& call)
-{
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.Number();
-    }
-    return std::nullopt;
-}
-
 class Folders : public testsupport::TrapTest {
 protected:
     void SetUp() override
@@ -82,8 +71,8 @@ TEST_F(Folders, ListingsComeInNtfsOrderWithoutHiddenEntries)
         EXPECT_EQ(platform::gfstrListFolder(Win(c.pattern), c.kind), c.expected);
     }
     EXPECT_EQ(platform::gfstrListFolder(WinPath(Scratch() / "Missing") + "\\*.*", ListKind::FilesAndFolders), Names{});
-    EXPECT_EQ(RaisedBy([&] { platform::gfstrListFolder(*folder, "a|b", ListKind::Files); }), errBadFileName);
-    EXPECT_EQ(RaisedBy([&] { platform::gfstrListFolder(Win("bad?\\*.*"), ListKind::Files); }), errBadFileName);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfstrListFolder(*folder, "a|b", ListKind::Files); }), errBadFileName);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfstrListFolder(Win("bad?\\*.*"), ListKind::Files); }), errBadFileName);
 }
 
 TEST(FolderPatterns, MatchAsAWindowsSearchDoes)
@@ -138,16 +127,16 @@ TEST_F(Folders, AttributesAndLookups)
             EXPECT_EQ(platform::gflngGetAttr(c.path), *c.attributes);
             EXPECT_EQ(platform::gflngGetAttr(*folder, name), *c.attributes);
         } else {
-            EXPECT_EQ(RaisedBy([&] { platform::gflngGetAttr(c.path); }), c.number);
+            EXPECT_EQ(testsupport::RaisedBy([&] { platform::gflngGetAttr(c.path); }), c.number);
         }
         EXPECT_EQ(platform::gfblnEntryExists(c.path, ListKind::Files), c.file);
         EXPECT_EQ(platform::gfblnEntryExists(c.path, ListKind::FilesAndFolders), c.entry);
     }
     // A name Windows cannot hold is a bad name, whether the host holds it or not.
     WriteFile(folder_ / "odd?.package", "o");
-    EXPECT_EQ(RaisedBy([&] { platform::gflngGetAttr(*folder, "odd?.package"); }), errBadFileName);
-    EXPECT_EQ(RaisedBy([&] { platform::gfblnEntryExists(Win("odd?.package"), ListKind::Files); }), errBadFileName);
-    EXPECT_EQ(RaisedBy([&] { platform::gflngGetAttr(*folder, "back\\slash.package"); }), errBadFileName);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gflngGetAttr(*folder, "odd?.package"); }), errBadFileName);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfblnEntryExists(Win("odd?.package"), ListKind::Files); }), errBadFileName);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gflngGetAttr(*folder, "back\\slash.package"); }), errBadFileName);
 
     const auto sub = platform::gudtFindSubfolder(*folder, "SUB");
     ASSERT_TRUE(sub);
@@ -161,26 +150,26 @@ TEST_F(Folders, DeletingMakingAndTheFaultSeam)
 {
     WriteFile(folder_ / "ro.txt", "r");
     fs::permissions(folder_ / "ro.txt", fs::perms::owner_read);
-    EXPECT_EQ(RaisedBy([&] { platform::gsDeleteFile(Win("ro.txt")); }), errPermission);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsDeleteFile(Win("ro.txt")); }), errPermission);
     platform::gsSetAttrNormal(Win("RO.TXT"));
     EXPECT_EQ(platform::gflngGetAttr(Win("ro.txt")), platform::attrArchive);
     platform::gsDeleteFile(Win("ro.txt"));
     EXPECT_FALSE(fs::exists(folder_ / "ro.txt"));
 
-    EXPECT_EQ(RaisedBy([&] { platform::gsDeleteFile(Win("ro.txt")); }), errFileNotFound);
-    EXPECT_EQ(RaisedBy([&] { platform::gsDeleteFile(Win("Sub")); }), errPathFileAccess);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsDeleteFile(Win("ro.txt")); }), errFileNotFound);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsDeleteFile(Win("Sub")); }), errPathFileAccess);
 
     platform::gsMakeFolder(Win("New"));
     EXPECT_TRUE(fs::is_directory(folder_ / "New"));
-    EXPECT_EQ(RaisedBy([&] { platform::gsMakeFolder(Win("new")); }), errPathFileAccess);
-    EXPECT_EQ(RaisedBy([&] { platform::gsMakeFolder(Win("Missing\\New")); }), errPathNotFound);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsMakeFolder(Win("new")); }), errPathFileAccess);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsMakeFolder(Win("Missing\\New")); }), errPathNotFound);
 
     std::vector<std::string> seen;
     platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
         seen.emplace_back(path);
         return operation == platform::FileOperation::Delete ? errPermission : 0;
     });
-    EXPECT_EQ(RaisedBy([&] { platform::gsDeleteFile(Win("a.package")); }), errPermission);
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::gsDeleteFile(Win("a.package")); }), errPermission);
     EXPECT_TRUE(fs::exists(folder_ / "a.package"));
     EXPECT_EQ(seen, Names{Win("a.package")});
 }

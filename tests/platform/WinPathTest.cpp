@@ -13,18 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::PathUse;
 
-// The error number a call raises, or nothing when it returns.
-template <class Call>
-std::optional<std::int32_t> RaisedBy(Call&& call)
-{
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.Number();
-    }
-    return std::nullopt;
-}
-
 class PathLayer : public testsupport::TrapTest {
 protected:
     void SetUp() override
@@ -79,7 +67,7 @@ TEST_F(PathLayer, ResolvesComponentsTheWayWineDoes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.windows);
         if (c.host.empty()) {
-            EXPECT_EQ(RaisedBy([&] { platform::gfstrHostPath(Win(c.windows), c.use); }), c.number);
+            EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfstrHostPath(Win(c.windows), c.use); }), c.number);
         } else {
             EXPECT_EQ(fs::path(platform::gfstrHostPath(Win(c.windows), c.use)), fs::path(Host(c.host)));
         }
@@ -93,7 +81,7 @@ TEST_F(PathLayer, DrivesComeFromThePrefix)
     EXPECT_EQ(platform::gfstrHostPath("C:\\USERS\\me.txt"), (prefix / "drive_c/users/me.txt").string());
     EXPECT_EQ(platform::gfstrHostPath("c:\\users"), (prefix / "drive_c/users").string());
     EXPECT_EQ(platform::gfstrHostPath("Z:\\"), "/");
-    EXPECT_EQ(RaisedBy([] { platform::gfstrHostPath("D:\\x"); }), errPathNotFound);
+    EXPECT_EQ(testsupport::RaisedBy([] { platform::gfstrHostPath("D:\\x"); }), errPathNotFound);
 
     // With dosdevices, a drive is its link; C: and Z: fall back when they have none.
     fs::create_directories(prefix / "dosdevices");
@@ -102,7 +90,7 @@ TEST_F(PathLayer, DrivesComeFromThePrefix)
     fs::create_directory_symlink(Scratch() / "Dee", prefix / "dosdevices" / "d:");
     EXPECT_EQ(fs::canonical(platform::gfstrHostPath("d:\\thing")), fs::canonical(Scratch() / "Dee" / "Thing"));
     EXPECT_EQ(platform::gfstrHostPath("C:\\users\\me.txt"), (prefix / "drive_c/users/me.txt").string());
-    EXPECT_EQ(RaisedBy([] { platform::gfstrHostPath("Q:\\x"); }), errPathNotFound);
+    EXPECT_EQ(testsupport::RaisedBy([] { platform::gfstrHostPath("Q:\\x"); }), errPathNotFound);
 
     // The prefix is read at every call.
     fs::create_directories(Scratch() / "other" / "drive_c");

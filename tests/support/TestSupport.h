@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,17 @@ private:
 };
 
 void gsResetErrorRecord();
+
+// The error number a call raises, or nothing when it returns.
+template <class Call>
+std::optional<std::int32_t> RaisedBy(Call&& call)
+{
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.Number();
+    }
+    return std::nullopt;
+}
 
 } // namespace testsupport
