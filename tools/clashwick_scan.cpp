@@ -2,12 +2,16 @@
 // without windows: the report goes to temp\hackreport.txt and to standard output, messages and
 // progress to standard error.
 //
+// With CLASHWICK_PHASE_TIMES=1 in the environment it also prints the time of each phase of the
+// scan and its memory use to standard error (see platform/PhaseTimes.h).
+//
 // Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
 
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
 #include "platform/DateText.h"
+#include "platform/PhaseTimes.h"
 #include "platform/WindowServices.h"
 
 #include <iostream>
@@ -41,13 +45,17 @@ int main(int argc, char** argv)
     };
 
     std::string caption;
-    if (!gfblnStartUp(caption))
-        return 1;
+    {
+        const platform::PhaseTimer timer(platform::Phase::StartUp);
+        if (!gfblnStartUp(caption))
+            return 1;
+    }
 
     const bool showProgress = isatty(STDERR_FILENO) == 1;
     ScanCommandHooks hooks;
     hooks.MoveFocusToSink = [] {};
     hooks.ShowScanForm = [&](const std::string& meshPath) {
+        platform::gsNoteResidentBeforeScan();
         gfblnFindHacks(meshPath, showProgress ? ProgressDrawer(msDrawProgress) : ProgressDrawer());
     };
     hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
@@ -55,11 +63,17 @@ int main(int argc, char** argv)
     std::string report;
     if (!gfblnScanCommand(hooks, report))
         return 2;
-    // The report's lines end in CR LF in the file; on the terminal they end in LF.
-    for (std::size_t start = 0; start < report.size();) {
-        const std::size_t end = report.find("\r\n", start);
-        std::cout << report.substr(start, end - start) << "\n";
-        start = end == std::string::npos ? report.size() : end + 2;
+    {
+        const platform::PhaseTimer timer(platform::Phase::Report);
+        // The report's lines end in CR LF in the file; on the terminal they end in LF.
+        for (std::size_t start = 0; start < report.size();) {
+            const std::size_t end = report.find("\r\n", start);
+            std::cout << report.substr(start, end - start) << "\n";
+            start = end == std::string::npos ? report.size() : end + 2;
+        }
+        std::cout.flush();
     }
+    if (platform::gfblnPhaseTimesOn())
+        platform::gsPrintPhaseTimes(std::cerr);
     return 0;
 }

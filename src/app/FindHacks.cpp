@@ -4,6 +4,7 @@
 #include "errors/modErrorTrap.h"
 #include "package/modBinarySupport.h"
 #include "package/modSimsPackage.h"
+#include "platform/PhaseTimes.h"
 
 #include <unordered_map>
 
@@ -70,6 +71,7 @@ struct Tables {
 // The name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
 std::string mfstrResourceName(std::string_view data)
 {
+    const platform::PhaseTimer timer(platform::Phase::Decompression);
     return gfstrTrimAtNull(std::string_view(gfstrDecompressFile(data)).substr(0, 64));
 }
 
@@ -124,7 +126,11 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         Tables tables;
 
         std::vector<std::string> files;
-        const std::int32_t count = gflngFindFiles(meshPath, "*.package", files);
+        std::int32_t count = 0;
+        {
+            const platform::PhaseTimer timer(platform::Phase::Listing);
+            count = gflngFindFiles(meshPath, "*.package", files);
+        }
         const std::int32_t step = count / 25 + 1;
 
         std::vector<PackageIndexEntry> index;
@@ -132,11 +138,20 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         PackageDamage damage;
         for (std::int32_t m = 1; m <= count; ++m) {
             const std::string& path = files[static_cast<std::size_t>(m)];
-            gsLoadPackageIndexOnly(path, index, damage);
+            bool hasHackCode = false;
+            {
+                const platform::PhaseTimer timer(platform::Phase::IndexReads);
+                gsLoadPackageIndexOnly(path, index, damage);
+                hasHackCode = damage.Number == 0 && gfblnHasHackCode(index);
+            }
             if (damage.Number != 0) {
                 msListUnreadable(path, damage);
-            } else if (gfblnHasHackCode(index)) {
-                gsLoadPackage(path, package, damage);
+            } else if (hasHackCode) {
+                {
+                    const platform::PhaseTimer timer(platform::Phase::FullLoads);
+                    gsLoadPackage(path, package, damage);
+                }
+                const platform::PhaseTimer timer(platform::Phase::TableEntry);
                 if (damage.Number != 0)
                     msListUnreadable(path, damage);
                 else

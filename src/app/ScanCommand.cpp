@@ -7,6 +7,7 @@
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
+#include "platform/PhaseTimes.h"
 
 #include <array>
 
@@ -106,6 +107,7 @@ bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText)
         glngErrLocation = 1000;
         hooks.MoveFocusToSink();
         hooks.ShowScanForm(gstrSims2DataPath + "\\downloads");
+        const platform::PhaseTimer timer(platform::Phase::Report);
         const std::string reportPath = gfstrHackReportPath();
         platform::OutputFile report(reportPath);
         report.Write(platform::gfstrToCodePage("Report Start " + hooks.DateText()));
