@@ -93,15 +93,4 @@ TEST_F(SupportContactTest, WebPageFollowsTheShellResults)
     }
 }
 
-TEST_F(SupportContactTest, MailOpensTheAddressAndIgnoresFailure)
-{
-    executeResult = 0;
-    gsMailToSupport("support@clashwick.invalid");
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_EQ(executed[0].Operation, "open");
-    EXPECT_EQ(executed[0].File, "mailto:support@clashwick.invalid");
-    EXPECT_EQ(executed[0].Parameters, "");
-    EXPECT_TRUE(messages.empty());
-}
-
 } // namespace
