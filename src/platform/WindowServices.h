@@ -18,8 +18,8 @@ struct WindowServices {
     std::function<void(int exitCode)> EndProgram;
 };
 
-// The services in use. Defaults: the error record goes to standard error and the program ends
-// with exit code 2; events are not processed; messages go to standard error.
+// The services in use. Defaults: the error report is written to errorlog.txt and standard error
+// and the program ends with exit code 2; events are not processed; messages go to standard error.
 WindowServices& gudtWindowServices();
 
 // The default services, for restoring after a stand-in.
