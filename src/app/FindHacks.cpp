@@ -5,6 +5,7 @@
 #include "package/modBinarySupport.h"
 #include "package/modSimsPackage.h"
 #include "platform/PhaseTimes.h"
+#include "platform/WinPath.h"
 
 #include <unordered_map>
 
@@ -120,6 +121,8 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
 {
     return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
         glngErrLocation = 1000;
+        // Each package's folder is resolved once, not again for every package in it.
+        const platform::PathMemory pathMemory;
         for (auto* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
             table->assign(1, HackResource{});
         gudtUnreadablePackages.assign(1, PackageRef{});

@@ -39,12 +39,23 @@ std::string gfstrAppPath()
 {
     if (!mstrAppPathOverride().empty())
         return mstrAppPathOverride();
+    // The reverse mapping reads the prefix's drives each time; while the path layer's memory
+    // lives (a scan), the folder found first is kept, as the program does not move meanwhile.
+    static std::uint64_t memoGeneration = 0;
+    static std::string memo;
+    const std::uint64_t generation = gflngPathMemoryGeneration();
+    if (generation != 0 && generation == memoGeneration)
+        return memo;
     const std::string executable = mfstrExecutable();
     const auto slash = executable.rfind('/');
     // Without the program's own path, the current folder is the best place the program has.
-    if (slash == std::string::npos)
-        return gfstrWindowsPath(".");
-    return gfstrWindowsPath(slash == 0 ? "/" : executable.substr(0, slash));
+    std::string path = slash == std::string::npos ? gfstrWindowsPath(".")
+                                                  : gfstrWindowsPath(slash == 0 ? "/" : executable.substr(0, slash));
+    if (generation != 0) {
+        memo = path;
+        memoGeneration = generation;
+    }
+    return path;
 }
 
 void gsSetAppPath(std::string windowsPath) { mstrAppPathOverride() = std::move(windowsPath); }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -170,6 +171,68 @@ std::string mfstrResolveParts(const std::string& root, const std::vector<std::st
             gsRaise(last ? errFileNotFound : errPathNotFound);
     }
     return current;
+}
+
+// ---- Memory of resolved folders ------------------------------------------------------------
+
+// Lookups by std::string_view in a map keyed by std::string, without making a string.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+};
+
+struct ResolvedFolders {
+    int Depth = 0;
+    std::uint64_t Generation = 0;
+    std::uint64_t LastGeneration = 0;
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> HostByWindows;
+};
+
+ResolvedFolders& mudtResolvedFolders()
+{
+    static ResolvedFolders folders;
+    return folders;
+}
+
+// A folder path that does not depend on the current folder: it begins with a drive letter.
+bool mfblnDriveForm(std::string_view folder)
+{
+    return folder.size() >= 2 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':';
+}
+
+// The host path of `windowsPath` through the remembered host folder of its folder part, or
+// nothing when the memory is off or the path is not a plain name in a folder that resolves.
+// The folder part is resolved (and remembered) on first use; a name that is not one plain
+// component, or a folder part that does not resolve to a folder, leaves the whole path to the
+// full resolution, which then fails exactly as it always does.
+std::optional<std::string> mfRememberedPath(std::string_view windowsPath, PathUse use)
+{
+    ResolvedFolders& memory = mudtResolvedFolders();
+    if (memory.Depth == 0)
+        return std::nullopt;
+    const auto separator = windowsPath.find_last_of("\\/");
+    if (separator == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view folderPart = windowsPath.substr(0, separator);
+    const std::string_view name = windowsPath.substr(separator + 1);
+    if (!mfblnDriveForm(folderPart) || !gfblnValidName(name) || name == "." || name == ".." ||
+        folderPart.find('\0') != std::string_view::npos)
+        return std::nullopt;
+
+    auto folder = memory.HostByWindows.find(folderPart);
+    if (folder == memory.HostByWindows.end()) {
+        std::string host;
+        try {
+            host = gfstrHostPath(folderPart, PathUse::Existing);
+        } catch (const Failure&) {
+            return std::nullopt;
+        }
+        struct stat st {};
+        if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return std::nullopt;
+        folder = memory.HostByWindows.emplace(std::string(folderPart), std::move(host)).first;
+    }
+    return mfstrResolveParts(folder->second, {std::string(name)}, use);
 }
 
 // ---- Drives for the reverse mapping --------------------------------------------------------
@@ -343,8 +406,28 @@ std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name)
     return joined;
 }
 
+PathMemory::PathMemory()
+{
+    ResolvedFolders& memory = mudtResolvedFolders();
+    if (memory.Depth++ == 0)
+        memory.Generation = ++memory.LastGeneration;
+}
+
+PathMemory::~PathMemory()
+{
+    ResolvedFolders& memory = mudtResolvedFolders();
+    if (--memory.Depth == 0) {
+        memory.Generation = 0;
+        memory.HostByWindows.clear();
+    }
+}
+
+std::uint64_t gflngPathMemoryGeneration() { return mudtResolvedFolders().Generation; }
+
 std::string gfstrHostPath(std::string_view windowsPath, PathUse use)
 {
+    if (auto remembered = mfRememberedPath(windowsPath, use))
+        return std::move(*remembered);
     const ParsedPath parsed = mfudtParse(windowsPath);
     if (parsed.Parts.empty()) {
         if (use == PathUse::Existing && !mfblnExists(parsed.Root))

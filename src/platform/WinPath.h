@@ -74,6 +74,28 @@ std::string gfstrHostChild(const std::string& hostFolder, std::string_view name,
 // The host path of `name` in `hostFolder` by plain joining (no lookup).
 std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name);
 
+// ---- Memory of resolved folders ------------------------------------------------------------
+
+// While a PathMemory lives, gfstrHostPath remembers the folders it resolves, keyed by their
+// Windows form exactly as written ("C:\x\downloads\Hacks"), and resolves a path whose folder
+// part is remembered from that folder's host path: only the last component is looked up, by
+// the same rules (exact name, else the one caseless match), and fails as the last component
+// of a full resolution fails. The scan keeps one for its whole run, so opening each package
+// does not walk its path from the drive again. Everything is forgotten when the outermost
+// PathMemory ends. A folder renamed or moved meanwhile is not noticed, just as a folder
+// listing taken before the change does not notice it.
+class PathMemory {
+public:
+    PathMemory();
+    ~PathMemory();
+    PathMemory(const PathMemory&) = delete;
+    PathMemory& operator=(const PathMemory&) = delete;
+};
+
+// 0 while no PathMemory lives; otherwise a number that is new each time the outermost one
+// begins, so that other layers can keep a value for as long as the memory lasts.
+std::uint64_t gflngPathMemoryGeneration();
+
 // ---- Host form to Windows form -------------------------------------------------------------
 
 // A host path in Windows form, through the drive whose target holds it (the longest target

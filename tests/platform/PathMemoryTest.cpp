@@ -1,0 +1,98 @@
+#include "platform/WinPath.h"
+
+#include "errors/Failure.h"
+#include "platform/AppInfo.h"
+#include "support/TestSupport.h"
+
+#include <optional>
+#include <variant>
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PathUse;
+
+class PathMemory : public testsupport::TrapTest {
+protected:
+    void SetUp() override
+    {
+        TrapTest::SetUp();
+        WriteFile(Scratch() / "Docs" / "Downloads" / "Hacks" / "Fix.package", "f");
+        WriteFile(Scratch() / "Docs" / "Downloads" / "Hacks" / "Other.package", "o");
+        WriteFile(Scratch() / "Docs" / "Downloads" / "Twin" / "a", "lower");
+        WriteFile(Scratch() / "Docs" / "Downloads" / "Twin" / "A", "upper");
+        WriteFile(Scratch() / "Docs" / "file.txt", "t");
+    }
+
+    std::string Win(const std::string& relative) const { return WinPath(Scratch()) + "\\" + relative; }
+
+    // The host path a resolution gives, or the error number it raises.
+    static std::variant<std::string, std::int32_t> Resolve(const std::string& windows, PathUse use)
+    {
+        try {
+            return platform::gfstrHostPath(windows, use);
+        } catch (const Failure& failure) {
+            return failure.Number();
+        }
+    }
+};
+
+// With the memory on, every path resolves to the same host path or fails with the same number
+// as without it, the first time (folder not yet remembered) and the second (remembered).
+TEST_F(PathMemory, ResolvesEveryPathAsAFullResolutionDoes)
+{
+    const std::vector<std::pair<std::string, PathUse>> cases = {
+        {"Docs\\downloads\\hacks\\Fix.package", PathUse::Existing},   // caseless folders
+        {"Docs\\Downloads\\Hacks\\fix.PACKAGE", PathUse::Existing},   // caseless name
+        {"Docs\\Downloads\\Hacks\\Missing.package", PathUse::Existing},  // 53
+        {"Docs\\Downloads\\Hacks\\Missing.package", PathUse::ToCreate},
+        {"Docs\\Downloads\\Nowhere\\Fix.package", PathUse::Existing},  // 76
+        {"Docs\\file.txt\\Fix.package", PathUse::Existing},            // a file on the way
+        {"Docs\\Downloads\\Twin\\a", PathUse::Existing},               // exact name first
+        {"Docs\\Downloads\\Twin\\A", PathUse::Existing},
+        {"Docs\\Downloads\\Hacks\\..\\Hacks\\Other.package", PathUse::Existing},
+        {"Docs\\Downloads\\Hacks\\.", PathUse::Existing},
+        {"Docs\\Downloads\\Hacks\\", PathUse::Existing},
+        {"Docs\\Downloads\\Hacks\\bad|name", PathUse::Existing},        // 52
+    };
+    for (const auto& [relative, use] : cases) {
+        const auto expected = Resolve(Win(relative), use);
+        const platform::PathMemory memory;
+        EXPECT_EQ(Resolve(Win(relative), use), expected) << relative;
+        EXPECT_EQ(Resolve(Win(relative), use), expected) << relative << " (remembered)";
+    }
+}
+
+// Entries that appear, vanish or change case while the memory lives are seen at once: only
+// folders are remembered, never what they hold.
+TEST_F(PathMemory, SeesEntriesThatChangeMeanwhile)
+{
+    const platform::PathMemory memory;
+    const std::string folder = Win("Docs\\downloads\\Hacks");
+    ASSERT_EQ(Resolve(folder + "\\New.package", PathUse::Existing), (std::variant<std::string, std::int32_t>(53)));
+
+    WriteFile(Scratch() / "Docs" / "Downloads" / "Hacks" / "NEW.package", "n");
+    EXPECT_EQ(Resolve(folder + "\\New.package", PathUse::Existing),
+              (std::variant<std::string, std::int32_t>((Scratch() / "Docs" / "Downloads" / "Hacks" / "NEW.package").string())));
+
+    fs::remove(Scratch() / "Docs" / "Downloads" / "Hacks" / "Fix.package");
+    EXPECT_EQ(Resolve(folder + "\\Fix.package", PathUse::Existing), (std::variant<std::string, std::int32_t>(53)));
+}
+
+TEST_F(PathMemory, KeepsTheProgramFolderOnlyWhileItLives)
+{
+    // Drive D: is the test program's folder, so the program folder reads "D:\" while it exists.
+    const fs::path folder = fs::canonical("/proc/self/exe").parent_path();
+    fs::create_directories(Scratch() / "prefix" / "dosdevices");
+    fs::create_directory_symlink(folder, Scratch() / "prefix" / "dosdevices" / "d:");
+    {
+        const platform::PathMemory memory;
+        EXPECT_EQ(platform::gfstrAppPath(), "D:\\");
+        fs::remove(Scratch() / "prefix" / "dosdevices" / "d:");
+        EXPECT_EQ(platform::gfstrAppPath(), "D:\\");
+    }
+    EXPECT_EQ(platform::gfstrAppPath(), WinPath(folder));
+    EXPECT_EQ(platform::gflngPathMemoryGeneration(), 0u);
+}
+
+} // namespace
