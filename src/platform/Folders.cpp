@@ -244,6 +244,10 @@ std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern,
 
 bool gfblnEntryExists(std::string_view windowsPath, ListKind kind)
 {
+    // A name found missing during a scan (the decompression log, before every decompression)
+    // is not looked up again until its folder changes.
+    if (gfblnRememberedMissing(windowsPath))
+        return false;
     std::string host;
     try {
         host = gfstrHostPath(windowsPath);

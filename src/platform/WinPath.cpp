@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,9 @@
 #include <locale.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 #include <unistd.h>
 #include <wctype.h>
 
@@ -181,17 +185,85 @@ struct TextHash {
     std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
 };
 
+using TextSet = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+
+struct RememberedFolder {
+    std::string Host;
+    bool Watched = false;  // the host reports every entry made in it (see mfblnWatch)
+    TextSet Missing;       // names looked up and not found since the last change
+};
+
 struct ResolvedFolders {
     int Depth = 0;
     std::uint64_t Generation = 0;
     std::uint64_t LastGeneration = 0;
-    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> HostByWindows;
+    std::unordered_map<std::string, RememberedFolder, TextHash, std::equal_to<>> ByWindows;
+    int Changes = -1;  // inotify descriptor of the watched folders, or -1
 };
 
 ResolvedFolders& mudtResolvedFolders()
 {
     static ResolvedFolders folders;
     return folders;
+}
+
+// Missing names are remembered only in folders the host watches for new entries (Linux's
+// inotify): an entry created or moved in, or the folder itself moved or deleted, queues an
+// event, and any event forgets every missing name. Elsewhere nothing missing is remembered.
+bool mfblnWatch(ResolvedFolders& memory, RememberedFolder& folder)
+{
+#ifdef __linux__
+    if (folder.Watched)
+        return true;
+    if (memory.Changes < 0)
+        memory.Changes = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (memory.Changes < 0)
+        return false;
+    folder.Watched = ::inotify_add_watch(memory.Changes, folder.Host.c_str(),
+                                         IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR) >= 0;
+    return folder.Watched;
+#else
+    (void)memory;
+    (void)folder;
+    return false;
+#endif
+}
+
+// True when a watched folder has changed since the last call; the missing names are then
+// forgotten. A failure to read the events counts as a change.
+bool mfblnFoldersChanged(ResolvedFolders& memory)
+{
+#ifdef __linux__
+    if (memory.Changes < 0)
+        return true;
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = ::read(memory.Changes, events, sizeof events);
+    if (got < 0 && errno == EAGAIN)
+        return false;
+    while (::read(memory.Changes, events, sizeof events) > 0) {
+    }
+    for (auto& [windows, folder] : memory.ByWindows)
+        folder.Missing.clear();
+    return true;
+#else
+    (void)memory;
+    return true;
+#endif
+}
+
+// The remembered folder and last component of a path, when the memory is on and the path is
+// a plain name in a folder already remembered.
+std::pair<RememberedFolder*, std::string_view> mudtRememberedParts(ResolvedFolders& memory, std::string_view windowsPath)
+{
+    if (memory.Depth == 0)
+        return {nullptr, {}};
+    const auto separator = windowsPath.find_last_of("\\/");
+    if (separator == std::string_view::npos)
+        return {nullptr, {}};
+    const auto folder = memory.ByWindows.find(windowsPath.substr(0, separator));
+    if (folder == memory.ByWindows.end())
+        return {nullptr, {}};
+    return {&folder->second, windowsPath.substr(separator + 1)};
 }
 
 // A folder path that does not depend on the current folder: it begins with a drive letter.
@@ -219,8 +291,8 @@ std::optional<std::string> mfRememberedPath(std::string_view windowsPath, PathUs
         folderPart.find('\0') != std::string_view::npos)
         return std::nullopt;
 
-    auto folder = memory.HostByWindows.find(folderPart);
-    if (folder == memory.HostByWindows.end()) {
+    auto folder = memory.ByWindows.find(folderPart);
+    if (folder == memory.ByWindows.end()) {
         std::string host;
         try {
             host = gfstrHostPath(folderPart, PathUse::Existing);
@@ -230,9 +302,28 @@ std::optional<std::string> mfRememberedPath(std::string_view windowsPath, PathUs
         struct stat st {};
         if (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return std::nullopt;
-        folder = memory.HostByWindows.emplace(std::string(folderPart), std::move(host)).first;
+        folder = memory.ByWindows.emplace(std::string(folderPart), RememberedFolder{std::move(host), false, {}}).first;
     }
-    return mfstrResolveParts(folder->second, {std::string(name)}, use);
+    RememberedFolder& remembered = folder->second;
+    if (use != PathUse::Existing)
+        return mfstrResolveParts(remembered.Host, {std::string(name)}, use);
+    // A name not found is remembered as missing only when the folder was watched before the
+    // lookup that did not find it, so an entry made after that lookup is always reported. The
+    // watch starts at the first name not found in a folder, which is then looked up again.
+    for (bool watchedBefore = remembered.Watched;; watchedBefore = true) {
+        try {
+            return mfstrResolveParts(remembered.Host, {std::string(name)}, use);
+        } catch (const Failure& failure) {
+            if (failure.Number() != errFileNotFound)
+                throw;
+            if (watchedBefore) {
+                remembered.Missing.emplace(name);
+                throw;
+            }
+            if (!mfblnWatch(memory, remembered))
+                throw;
+        }
+    }
 }
 
 // ---- Drives for the reverse mapping --------------------------------------------------------
@@ -418,11 +509,23 @@ PathMemory::~PathMemory()
     ResolvedFolders& memory = mudtResolvedFolders();
     if (--memory.Depth == 0) {
         memory.Generation = 0;
-        memory.HostByWindows.clear();
+        memory.ByWindows.clear();
+        if (memory.Changes >= 0)
+            ::close(memory.Changes);
+        memory.Changes = -1;
     }
 }
 
 std::uint64_t gflngPathMemoryGeneration() { return mudtResolvedFolders().Generation; }
+
+bool gfblnRememberedMissing(std::string_view windowsPath)
+{
+    ResolvedFolders& memory = mudtResolvedFolders();
+    const auto [folder, name] = mudtRememberedParts(memory, windowsPath);
+    if (folder == nullptr || folder->Missing.empty() || !folder->Missing.contains(name))
+        return false;
+    return !mfblnFoldersChanged(memory);
+}
 
 std::string gfstrHostPath(std::string_view windowsPath, PathUse use)
 {

@@ -83,7 +83,8 @@ std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name);
 // of a full resolution fails. The scan keeps one for its whole run, so opening each package
 // does not walk its path from the drive again. Everything is forgotten when the outermost
 // PathMemory ends. A folder renamed or moved meanwhile is not noticed, just as a folder
-// listing taken before the change does not notice it.
+// listing taken before the change does not notice it. Where the host can watch a folder for
+// new entries, a name found missing there is remembered as missing until an entry is made.
 class PathMemory {
 public:
     PathMemory();
@@ -91,6 +92,11 @@ public:
     PathMemory(const PathMemory&) = delete;
     PathMemory& operator=(const PathMemory&) = delete;
 };
+
+// True when the memory knows that the path names nothing: its last component was looked up in
+// its (remembered) folder and not found, and the host has reported no entry made there since.
+// Lets a caller that only asks whether an entry exists skip the lookup and the failure.
+bool gfblnRememberedMissing(std::string_view windowsPath);
 
 // 0 while no PathMemory lives; otherwise a number that is new each time the outermost one
 // begins, so that other layers can keep a value for as long as the memory lasts.

@@ -2,8 +2,10 @@
 
 #include "errors/Failure.h"
 #include "platform/AppInfo.h"
+#include "platform/Folders.h"
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -77,6 +79,37 @@ TEST_F(PathMemory, SeesEntriesThatChangeMeanwhile)
 
     fs::remove(Scratch() / "Docs" / "Downloads" / "Hacks" / "Fix.package");
     EXPECT_EQ(Resolve(folder + "\\Fix.package", PathUse::Existing), (std::variant<std::string, std::int32_t>(53)));
+}
+
+// A name found missing is not looked up again while its folder stays as it was; any entry made
+// there (created, renamed in, of another case) is seen by the very next question.
+TEST_F(PathMemory, AMissingNameIsSeenAsSoonAsItIsMade)
+{
+    const fs::path folder = Scratch() / "Docs" / "Program";
+    fs::create_directories(folder);
+    const std::string log = Win("Docs\\Program\\DecompError.log");
+    const auto exists = [&] { return platform::gfblnEntryExists(log, platform::ListKind::Files); };
+    const platform::PathMemory memory;
+
+    const std::vector<std::function<void()>> makeIt = {
+        [&] { WriteFile(folder / "DecompError.log", "x"); },
+        [&] { WriteFile(folder / "decomperror.LOG", "x"); },
+        [&] {
+            WriteFile(Scratch() / "Docs" / "elsewhere.log", "x");
+            fs::rename(Scratch() / "Docs" / "elsewhere.log", folder / "DecompError.log");
+        },
+    };
+    for (std::size_t i = 0; i < makeIt.size(); ++i) {
+        EXPECT_FALSE(exists()) << i;
+        EXPECT_FALSE(exists()) << i << " (remembered missing)";
+        EXPECT_FALSE(platform::gfblnRememberedMissing(Win("Docs\\Program\\Other.log")));
+        makeIt[i]();
+        EXPECT_TRUE(exists()) << i;
+        for (const auto& entry : fs::directory_iterator(folder))
+            fs::remove(entry.path());
+    }
+    EXPECT_FALSE(exists());
+    EXPECT_EQ(Resolve(log, PathUse::Existing), (std::variant<std::string, std::int32_t>(53)));
 }
 
 TEST_F(PathMemory, KeepsTheProgramFolderOnlyWhileItLives)
