@@ -14,6 +14,8 @@
 #include "platform/PhaseTimes.h"
 #include "platform/WindowServices.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 
@@ -75,5 +77,9 @@ int main(int argc, char** argv)
     }
     if (platform::gfblnPhaseTimesOn())
         platform::gsPrintPhaseTimes(std::cerr);
-    return 0;
+    // Everything is written and closed. Ending here skips freeing the tables row by row at exit,
+    // which would take a tenth of a large scan's time for nothing.
+    std::cout.flush();
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
