@@ -69,11 +69,19 @@ struct Tables {
     }
 };
 
+// The stored bytes that decide the name field. A RefPack command never takes more than 5 input
+// bytes for every 4 it yields and is at most 113 bytes long, so the commands that yield the
+// first 64 bytes all end within the 9-byte header and the next 192 stored bytes; the rest of
+// the stream cannot change them. Without this cut, every row would expand its whole resource
+// (up to 16 MiB declared from a few kilobytes), and a package whose index names one such
+// resource under thousands of pairs would keep the scan busy for hours.
+constexpr std::size_t kNameStoredBytes = 9 + 256;
+
 // The name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
 std::string mfstrResourceName(std::string_view data)
 {
     const platform::PhaseTimer timer(platform::Phase::Decompression);
-    return gfstrTrimAtNull(std::string_view(gfstrDecompressFile(data)).substr(0, 64));
+    return gfstrTrimAtNull(std::string_view(gfstrDecompressFile(data.substr(0, kNameStoredBytes))).substr(0, 64));
 }
 
 void msEnterResources(const PackageFile& package, const std::string& packageName, Tables& tables)
