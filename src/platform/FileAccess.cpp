@@ -47,10 +47,18 @@ int mfintWriteAll(int fd, std::string_view bytes)
 
 InputFile::InputFile(std::string_view windowsPath)
 {
-    const std::string host = gfstrHostPath(windowsPath);
     // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no effect on the
     // regular files that are all this class goes on to read.
-    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    // In a folder the path layer remembers (during a scan), the exact name is simply opened;
+    // only when that fails is the path resolved in full, which then decides as it always does.
+    int fd = -1;
+    if (const auto candidate = gfstrRememberedCandidate(windowsPath))
+        fd = ::open(candidate->c_str(), kFlags);
+    if (fd < 0) {
+        const std::string host = gfstrHostPath(windowsPath);
+        fd = ::open(host.c_str(), kFlags);
+    }
     if (fd < 0)
         gsRaisePathError(errno, PathPart::Last);
     struct stat st {};

@@ -518,6 +518,14 @@ PathMemory::~PathMemory()
 
 std::uint64_t gflngPathMemoryGeneration() { return mudtResolvedFolders().Generation; }
 
+std::optional<std::string> gfstrRememberedCandidate(std::string_view windowsPath)
+{
+    const auto [folder, name] = mudtRememberedParts(mudtResolvedFolders(), windowsPath);
+    if (folder == nullptr || !gfblnValidName(name) || name == "." || name == "..")
+        return std::nullopt;
+    return gfstrJoinHost(folder->Host, name);
+}
+
 bool gfblnRememberedMissing(std::string_view windowsPath)
 {
     ResolvedFolders& memory = mudtResolvedFolders();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -92,6 +93,12 @@ public:
     PathMemory(const PathMemory&) = delete;
     PathMemory& operator=(const PathMemory&) = delete;
 };
+
+// The host path that `windowsPath` names when its last component exists under exactly that
+// name in its remembered folder: the remembered folder joined with the name, without looking
+// anything up. Nothing when the memory is off, the folder is not remembered or the last
+// component is not a plain name. A caller that finds no entry there must resolve in full.
+std::optional<std::string> gfstrRememberedCandidate(std::string_view windowsPath);
 
 // True when the memory knows that the path names nothing: its last component was looked up in
 // its (remembered) folder and not found, and the host has reported no entry made there since.

@@ -2,6 +2,7 @@
 
 #include "errors/Failure.h"
 #include "platform/AppInfo.h"
+#include "platform/FileAccess.h"
 #include "platform/Folders.h"
 #include "support/TestSupport.h"
 
@@ -62,6 +63,27 @@ TEST_F(PathMemory, ResolvesEveryPathAsAFullResolutionDoes)
         const platform::PathMemory memory;
         EXPECT_EQ(Resolve(Win(relative), use), expected) << relative;
         EXPECT_EQ(Resolve(Win(relative), use), expected) << relative << " (remembered)";
+    }
+}
+
+// Files are opened through a remembered folder by their exact name, and otherwise as before:
+// the same bytes or the same failure, with the memory on or off.
+TEST_F(PathMemory, OpensFilesAsWithoutIt)
+{
+    const auto read = [](const std::string& windows) -> std::variant<std::string, std::int32_t> {
+        try {
+            return platform::InputFile(windows).ReadAll();
+        } catch (const Failure& failure) {
+            return failure.Number();
+        }
+    };
+    for (const std::string relative :
+         {"Docs\\downloads\\Hacks\\Fix.package", "Docs\\Downloads\\Hacks\\FIX.package", "Docs\\Downloads\\Hacks\\None.package",
+          "Docs\\Downloads\\Hacks", "Docs\\Downloads\\Twin\\A", "Docs\\Downloads\\Twin\\a"}) {
+        const auto expected = read(Win(relative));
+        const platform::PathMemory memory;
+        EXPECT_EQ(read(Win(relative)), expected) << relative;
+        EXPECT_EQ(read(Win(relative)), expected) << relative << " (remembered)";
     }
 }
 
