@@ -40,7 +40,9 @@ public:
 
     friend bool operator==(const SimsID& a, const SimsID& b)
     {
-        return a.size_ == b.size_ && a.bytes_ == b.bytes_;
+        // A fixed-size compare the compiler turns into one 32-bit comparison; comparing the
+        // arrays called the library's memcmp for every index entry the hack-code test reads.
+        return a.size_ == b.size_ && std::memcmp(a.bytes_.data(), b.bytes_.data(), 4) == 0;
     }
 
 private:
