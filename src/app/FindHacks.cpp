@@ -7,7 +7,6 @@
 #include "platform/PhaseTimes.h"
 #include "platform/WinPath.h"
 
-#include <unordered_map>
 
 std::vector<HackResource> gudtBHAVTable(1);
 std::vector<HackResource> gudtBCONTable(1);
@@ -18,20 +17,32 @@ std::vector<PackageRef> gudtUnreadablePackages(1);
 namespace {
 
 // One resource table and the position of each of its group/instance pairs. Every pair has at
-// most one row, so the hash lookup finds exactly the row a search of all rows would.
+// most one row, so the hash lookup finds exactly the row a search of all rows would. The
+// positions sit in one flat array (open addressing, linear probing, at most half full): a
+// lookup touches one or two neighbouring slots instead of a node of its own.
 class TableIndex {
 public:
-    explicit TableIndex(std::vector<HackResource>& table) : table_(table) {}
+    explicit TableIndex(std::vector<HackResource>& table) : table_(table), slots_(kFirstSlots) {}
 
     HackResource* Find(const SimsID& group, const SimsID& instance)
     {
-        const auto hit = rows_.find(Key(group, instance));
-        return hit == rows_.end() ? nullptr : &table_[hit->second];
+        const std::uint64_t key = Key(group, instance);
+        for (std::size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+            const Slot& slot = slots_[i];
+            if (slot.Row == 0)
+                return nullptr;
+            if (slot.Key == key)
+                return &table_[slot.Row];
+        }
     }
 
+    // Adds the row of a pair that Find did not find.
     HackResource& Add(const SimsID& group, const SimsID& instance)
     {
-        rows_.emplace(Key(group, instance), table_.size());
+        if ((used_ + 1) * 2 > slots_.size())
+            msGrow();
+        msPlace(Key(group, instance), table_.size());
+        ++used_;
         HackResource& row = table_.emplace_back();
         row.GroupID = group;
         row.InstanceID = instance;
@@ -39,13 +50,46 @@ public:
     }
 
 private:
+    // Row 0 is never a row of a table (element 0 is unused), so it marks an empty slot.
+    struct Slot {
+        std::uint64_t Key = 0;
+        std::size_t Row = 0;
+    };
+    static constexpr std::size_t kFirstSlots = 1024;  // a power of two, as every size after it
+
     static std::uint64_t Key(const SimsID& group, const SimsID& instance)
     {
         return (static_cast<std::uint64_t>(group.Key()) << 32) | instance.Key();
     }
 
+    // The first slot to try: the key's bits mixed so that neighbouring instances spread out.
+    std::size_t Home(std::uint64_t key) const
+    {
+        std::uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
+        mixed ^= mixed >> 29;
+        return static_cast<std::size_t>(mixed) & (slots_.size() - 1);
+    }
+
+    void msPlace(std::uint64_t key, std::size_t row)
+    {
+        std::size_t i = Home(key);
+        while (slots_[i].Row != 0)
+            i = (i + 1) & (slots_.size() - 1);
+        slots_[i] = {key, row};
+    }
+
+    void msGrow()
+    {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.Row != 0)
+                msPlace(slot.Key, slot.Row);
+    }
+
     std::vector<HackResource>& table_;
-    std::unordered_map<std::uint64_t, std::size_t> rows_;
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
 };
 
 struct Tables {
@@ -101,7 +145,10 @@ void msEnterResources(const PackageFile& package, const std::string& packageName
         std::string name = mfstrResourceName(resource.Data);
         HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
         row.ResourceName = std::move(name);
-        row.Packages = {PackageRef{}, PackageRef{packageName, ""}};
+        // Elements 0 and 1, the package name copied once.
+        row.Packages.reserve(2);
+        row.Packages.emplace_back();
+        row.Packages.push_back(PackageRef{packageName, ""});
     }
 }
 
