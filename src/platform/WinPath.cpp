@@ -242,8 +242,12 @@ bool mfblnFoldersChanged(ResolvedFolders& memory)
         return false;
     while (::read(memory.Changes, events, sizeof events) > 0) {
     }
-    for (auto& [windows, folder] : memory.ByWindows)
+    // The watches are renewed at the next name not found: a folder deleted and made again is a
+    // new folder, which the old watch no longer covers.
+    for (auto& [windows, folder] : memory.ByWindows) {
         folder.Missing.clear();
+        folder.Watched = false;
+    }
     return true;
 #else
     (void)memory;

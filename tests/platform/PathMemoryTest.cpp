@@ -132,6 +132,14 @@ TEST_F(PathMemory, AMissingNameIsSeenAsSoonAsItIsMade)
     }
     EXPECT_FALSE(exists());
     EXPECT_EQ(Resolve(log, PathUse::Existing), (std::variant<std::string, std::int32_t>(53)));
+
+    // The folder itself removed and made again: what is made in the new one is seen too.
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    EXPECT_FALSE(exists());
+    EXPECT_FALSE(exists());
+    WriteFile(folder / "DecompError.log", "x");
+    EXPECT_TRUE(exists());
 }
 
 TEST_F(PathMemory, KeepsTheProgramFolderOnlyWhileItLives)
