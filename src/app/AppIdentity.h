@@ -2,6 +2,7 @@
 // The program's title, version (set by the build) and copyright notice.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 inline constexpr std::string_view kAppTitle = "Clashwick";
@@ -14,3 +15,13 @@ struct AppVersion {
 };
 
 inline constexpr AppVersion kAppVersion{CLASHWICK_VERSION_MAJOR, CLASHWICK_VERSION_MINOR, CLASHWICK_VERSION_REVISION};
+
+// A version number as the pattern "00" formats it: at least two digits, a leading zero before a
+// single digit, three or more digits in full.
+inline std::string gfstrVersionDigits(std::int32_t number)
+{
+    std::string text = std::to_string(number);
+    if (text.size() < 2)
+        text.insert(0, "0");
+    return text;
+}

@@ -7,18 +7,8 @@
 #include "platform/Folders.h"
 #include "platform/WindowServices.h"
 
-#include <array>
-#include <cstdio>
 
 namespace {
-
-// At least two digits; three or more are shown in full.
-std::string mfstrTwoDigits(std::int32_t value)
-{
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%02d", static_cast<int>(value));
-    return text.data();
-}
 
 // The three fatal checks in order; the message of the first folder not found, or empty.
 std::string mfstrFatalMessage()
@@ -43,8 +33,8 @@ void msEndProgram(const std::string& message, const std::string& title)
 
 std::string gfstrMainCaption(const AppVersion& version)
 {
-    return "Clashwick - Version " + mfstrTwoDigits(version.Major) + "." + mfstrTwoDigits(version.Minor) + "." +
-           mfstrTwoDigits(version.Revision) + " - " + std::string(kAppCopyright);
+    return "Clashwick - Version " + gfstrVersionDigits(version.Major) + "." + gfstrVersionDigits(version.Minor) + "." +
+           gfstrVersionDigits(version.Revision) + " - " + std::string(kAppCopyright);
 }
 
 bool gfblnStartUp(std::string& caption)

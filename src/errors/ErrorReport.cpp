@@ -15,22 +15,13 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// At least two digits, with a leading zero before a single digit.
-std::string mfstrTwoDigits(std::int32_t number)
-{
-    std::string text = std::to_string(number);
-    if (text.size() < 2)
-        text.insert(0, "0");
-    return text;
-}
-
 } // namespace
 
 std::string gfstrErrorReport(const AppVersion& version)
 {
     std::string report;
     report += std::string(kAppTitle) + " - Version " + std::to_string(version.Major) + "." +
-              mfstrTwoDigits(version.Minor) + "." + mfstrTwoDigits(version.Revision) + kCrLf + kCrLf;
+              gfstrVersionDigits(version.Minor) + "." + gfstrVersionDigits(version.Revision) + kCrLf + kCrLf;
     report += "Error: " + std::to_string(glngErrNumber) + kCrLf;
     report += gstrErrDescription + kCrLf + kCrLf;
     report += "Module: " + gstrErrModule + kCrLf;
