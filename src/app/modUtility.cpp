@@ -55,12 +55,16 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             if (index >= folders.Count())
                 break;
             const platform::Folder folder = folders.At(index);
-            for (const std::string& name : platform::gfstrListFolder(folder, "*.*", platform::ListKind::FilesAndFolders)) {
+            bool folderAnswered = false;
+            for (const platform::FolderEntry& entry :
+                 platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders)) {
+                const std::string& name = entry.Name;
                 glngErrLocation = 3000;
                 gstrErrData = "Error Data = " + folder.Windows + "\\" + name;
                 gfblnStepCompleted(
                     [&] {
-                        if ((platform::gflngGetAttr(folder, name) & platform::attrDirectory) == 0)
+                        // The folder bit of the entry's attributes.
+                        if (!platform::gfblnIsFolderEntry(folder, entry, folderAnswered))
                             return;
                         if (auto subfolder = platform::gudtFindSubfolder(folder, name))
                             folders.Add(std::move(*subfolder));

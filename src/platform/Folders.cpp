@@ -186,7 +186,7 @@ bool gfblnPatternMatches(std::string_view pattern, std::string_view name)
     return mfblnMatchKeys(gfstrNameKey(pattern), gfstrNameKey(name));
 }
 
-std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view pattern, ListKind kind)
+std::vector<FolderEntry> gudtListFolderEntries(const Folder& folder, std::string_view pattern, ListKind kind)
 {
     if (!mfblnValidPattern(pattern))
         gsRaise(errBadFileName);
@@ -194,7 +194,7 @@ std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view 
 
     struct Entry {
         std::u16string Key;
-        std::string Name;
+        FolderEntry Listed;
     };
     std::vector<Entry> entries;
     gfblnReadHostFolder(folder.Host, [&](std::string_view name, HostEntryType type) {
@@ -204,15 +204,23 @@ std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view 
             return;
         std::u16string key = gfstrNameKey(name);
         if (mfblnMatchKeys(patternKey, key) && mfblnKindWanted(folder, name, type, kind))
-            entries.push_back({std::move(key), std::string(name)});
+            entries.push_back({std::move(key), {std::string(name), type}});
     });
 
     std::sort(entries.begin(), entries.end(), [](const Entry& left, const Entry& right) {
-        return left.Key != right.Key ? left.Key < right.Key : left.Name < right.Name;
+        return left.Key != right.Key ? left.Key < right.Key : left.Listed.Name < right.Listed.Name;
     });
-    std::vector<std::string> names;
-    names.reserve(entries.size());
+    std::vector<FolderEntry> listed;
+    listed.reserve(entries.size());
     for (Entry& entry : entries)
+        listed.push_back(std::move(entry.Listed));
+    return listed;
+}
+
+std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view pattern, ListKind kind)
+{
+    std::vector<std::string> names;
+    for (FolderEntry& entry : gudtListFolderEntries(folder, pattern, kind))
         names.push_back(std::move(entry.Name));
     return names;
 }
@@ -283,6 +291,21 @@ std::int32_t gflngGetAttr(const Folder& folder, std::string_view name)
     struct stat st {};
     const std::string host = mfstrStatChild(folder, name, st);
     return mflngAttributes(mfstrBaseName(host), st);
+}
+
+bool gfblnIsFolderEntry(const Folder& folder, const FolderEntry& entry, bool& folderAnswered)
+{
+    msCheckFault(FileOperation::GetAttr, folder, entry.Name);
+    // A regular file is no folder (its listed kind is not that of a link), and once the host
+    // has answered for this folder, asking again could only tell that the entry has vanished,
+    // which the caller would pass over just the same. The name is checked first, as the read
+    // checks it.
+    if (entry.Type == HostEntryType::File && folderAnswered && gfblnValidName(entry.Name))
+        return false;
+    struct stat st {};
+    mfstrStatChild(folder, entry.Name, st);
+    folderAnswered = true;
+    return S_ISDIR(st.st_mode);
 }
 
 void gsSetAttrNormal(std::string_view windowsPath)

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/WinPath.h"
+
 namespace platform {
 
 // Attribute bits, with their Windows values.
@@ -64,6 +66,16 @@ std::optional<Folder> gudtFindSubfolder(const Folder& parent, std::string_view n
 // character other than a wildcard that no name may hold raises 52.
 std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view pattern, ListKind kind);
 
+// One entry of a listing: its name and its kind as the host listing reported it.
+struct FolderEntry {
+    std::string Name;
+    HostEntryType Type = HostEntryType::Unknown;
+    bool operator==(const FolderEntry&) const = default;
+};
+
+// The entries gfstrListFolder would name, in the same order, each with its listed kind.
+std::vector<FolderEntry> gudtListFolderEntries(const Folder& folder, std::string_view pattern, ListKind kind);
+
 // The same for a Windows-form folder path followed by "\" and the pattern ("C:\x\*.package").
 std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern, ListKind kind);
 
@@ -79,6 +91,13 @@ bool gfblnEntryExists(std::string_view windowsPath, ListKind kind);
 // entry is not there (or is a link to nothing), 76 when a folder on the way is not there.
 std::int32_t gflngGetAttr(std::string_view windowsPath);
 std::int32_t gflngGetAttr(const Folder& folder, std::string_view name);
+
+// Whether a listed entry of `folder` is a folder: the folder bit of gflngGetAttr(folder, name),
+// raising as it does. The host is asked once per entry, except for an entry listed as a regular
+// file after the host has answered for an earlier entry of the same folder (`folderAnswered`,
+// false for the first entry of each folder): every folder on the way can then be searched, so
+// reading its attributes could only find it not a folder, or fail as vanished (53).
+bool gfblnIsFolderEntry(const Folder& folder, const FolderEntry& entry, bool& folderAnswered);
 
 // Sets an entry's attributes to normal: clears read-only by giving the owner write permission.
 void gsSetAttrNormal(std::string_view windowsPath);

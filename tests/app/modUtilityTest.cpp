@@ -132,6 +132,9 @@ TEST_F(Utility, FindFilesTrapsEveryOtherFailure)
         TrapCall expected;
     } cases[] = {
         {start, start + "\\B", {3000, 57, "Device I/O error", "modUtility", "gflngFindFiles", "Error Data = " + start + "\\B"}},
+        // The last entry of A, a file whose attributes the listing settles: the fault still shows.
+        {start, start + "\\x.package.bak",
+         {3000, 57, "Device I/O error", "modUtility", "gflngFindFiles", "Error Data = " + start + "\\x.package.bak"}},
         // 52 is excused only at 3000: a bad start folder fails where the walk moves to it.
         {start + "\\bad?", "", {2000, 52, "Bad file name or number", "modUtility", "gflngFindFiles", "before"}},
     };

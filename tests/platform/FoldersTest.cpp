@@ -146,6 +146,51 @@ TEST_F(Folders, AttributesAndLookups)
     EXPECT_FALSE(platform::gudtFindFolder(Win("a.package")));
 }
 
+// The listed kind of an entry spares the host's answer only for a regular file after the host
+// has answered for an earlier entry of the folder; the listings here are stale on purpose, so
+// the cases show who answered.
+TEST_F(Folders, FolderEntriesAskTheHostUnlessTheListingSettlesIt)
+{
+    using platform::HostEntryType;
+    WriteFile(folder_ / "odd?.package", "o");
+    const auto folder = platform::gudtFindFolder(Win());
+    ASSERT_TRUE(folder);
+    const struct {
+        platform::FolderEntry entry;
+        bool answeredBefore;
+        bool folder;          // the result when nothing is raised
+        std::optional<std::int32_t> number;  // the failure raised
+    } cases[] = {
+        {{"Sub", HostEntryType::Folder}, true, true, {}},
+        {{"Sub", HostEntryType::File}, false, true, {}},   // the first entry: the host says "folder"
+        {{"Sub", HostEntryType::File}, true, false, {}},   // later: a regular file is taken at its word
+        {{"a.package", HostEntryType::File}, false, false, {}},
+        {{"gone.package", HostEntryType::File}, false, false, errFileNotFound},
+        {{"gone.package", HostEntryType::File}, true, false, {}},  // vanished: passed over all the same
+        {{"odd?.package", HostEntryType::File}, true, false, errBadFileName},
+        {{"dangling", HostEntryType::Link}, true, false, errFileNotFound},
+        {{"Sub", HostEntryType::Link}, true, true, {}},
+        {{"Sub", HostEntryType::Unknown}, true, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry.Name + (c.answeredBefore ? " answered" : " first"));
+        bool answered = c.answeredBefore;
+        bool result = false;
+        EXPECT_EQ(testsupport::RaisedBy([&] { result = platform::gfblnIsFolderEntry(*folder, c.entry, answered); }),
+                  c.number);
+        EXPECT_EQ(result, c.folder);
+        EXPECT_EQ(answered, c.answeredBefore || !c.number);
+    }
+
+    // The fault seam sees every entry, settled by the listing or not.
+    platform::gsSetFaultHook([](platform::FileOperation, std::string_view) -> std::int32_t { return 57; });
+    bool answered = true;
+    EXPECT_EQ(testsupport::RaisedBy([&] {
+                  platform::gfblnIsFolderEntry(*folder, {"a.package", HostEntryType::File}, answered);
+              }),
+              57);
+}
+
 TEST_F(Folders, DeletingMakingAndTheFaultSeam)
 {
     WriteFile(folder_ / "ro.txt", "r");
