@@ -58,7 +58,18 @@ int main(int argc, char** argv)
     hooks.MoveFocusToSink = [] {};
     hooks.ShowScanForm = [&](const std::string& meshPath) {
         platform::gsNoteResidentBeforeScan();
-        gfblnFindHacks(meshPath, showProgress ? ProgressDrawer(msDrawProgress) : ProgressDrawer());
+        bool lineOpen = false;
+        ProgressDrawer drawProgress;
+        if (showProgress)
+            drawProgress = [&lineOpen](std::int32_t done, std::int32_t count) {
+                msDrawProgress(done, count);
+                lineOpen = done != count;
+            };
+        gfblnFindHacks(meshPath, drawProgress);
+        // When the count is no multiple of the step the last bar falls short of it, and its line
+        // must still end before the report follows on the same terminal.
+        if (lineOpen)
+            std::cerr << "\n" << std::flush;
     };
     hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
 
