@@ -52,9 +52,7 @@ InputFile::InputFile(std::string_view windowsPath)
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     // In a folder the path layer remembers (during a scan), the exact name is simply opened;
     // only when that fails is the path resolved in full, which then decides as it always does.
-    int fd = -1;
-    if (const auto candidate = gfstrRememberedCandidate(windowsPath))
-        fd = ::open(candidate->c_str(), kFlags);
+    int fd = gfintOpenRemembered(windowsPath, kFlags);
     if (fd < 0) {
         const std::string host = gfstrHostPath(windowsPath);
         fd = ::open(host.c_str(), kFlags);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <locale.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -199,6 +200,10 @@ struct ResolvedFolders {
     std::uint64_t LastGeneration = 0;
     std::unordered_map<std::string, RememberedFolder, TextHash, std::equal_to<>> ByWindows;
     int Changes = -1;  // inotify descriptor of the watched folders, or -1
+    // The remembered folder whose entries were opened last, and its host descriptor (or -1).
+    // One at a time: a scan opens its packages folder by folder.
+    const RememberedFolder* OpenFolder = nullptr;
+    int OpenFolderDescriptor = -1;
 };
 
 ResolvedFolders& mudtResolvedFolders()
@@ -268,6 +273,14 @@ std::pair<RememberedFolder*, std::string_view> mudtRememberedParts(ResolvedFolde
     if (folder == memory.ByWindows.end())
         return {nullptr, {}};
     return {&folder->second, windowsPath.substr(separator + 1)};
+}
+
+void msCloseOpenFolder(ResolvedFolders& memory)
+{
+    if (memory.OpenFolderDescriptor >= 0)
+        ::close(memory.OpenFolderDescriptor);
+    memory.OpenFolder = nullptr;
+    memory.OpenFolderDescriptor = -1;
 }
 
 // A folder path that does not depend on the current folder: it begins with a drive letter.
@@ -513,6 +526,7 @@ PathMemory::~PathMemory()
     ResolvedFolders& memory = mudtResolvedFolders();
     if (--memory.Depth == 0) {
         memory.Generation = 0;
+        msCloseOpenFolder(memory);
         memory.ByWindows.clear();
         if (memory.Changes >= 0)
             ::close(memory.Changes);
@@ -522,12 +536,31 @@ PathMemory::~PathMemory()
 
 std::uint64_t gflngPathMemoryGeneration() { return mudtResolvedFolders().Generation; }
 
-std::optional<std::string> gfstrRememberedCandidate(std::string_view windowsPath)
+int gfintOpenRemembered(std::string_view windowsPath, int flags)
 {
-    const auto [folder, name] = mudtRememberedParts(mudtResolvedFolders(), windowsPath);
+    ResolvedFolders& memory = mudtResolvedFolders();
+    const auto [folder, name] = mudtRememberedParts(memory, windowsPath);
     if (folder == nullptr || !gfblnValidName(name) || name == "." || name == "..")
-        return std::nullopt;
-    return gfstrJoinHost(folder->Host, name);
+        return -1;
+#ifdef __linux__
+    // Relative to the folder's own descriptor, so the host does not walk the folder's path
+    // again for each of its entries.
+    if (memory.OpenFolder != folder) {
+        msCloseOpenFolder(memory);
+        const int descriptor = ::open(folder->Host.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (descriptor < 0)
+            return -1;
+        memory.OpenFolder = folder;
+        memory.OpenFolderDescriptor = descriptor;
+    }
+    // A valid name has at most 255 bytes: it is made a C string without an allocation.
+    char terminated[256];
+    name.copy(terminated, name.size());
+    terminated[name.size()] = '\0';
+    return ::openat(memory.OpenFolderDescriptor, terminated, flags);
+#else
+    return ::open(gfstrJoinHost(folder->Host, name).c_str(), flags);
+#endif
 }
 
 bool gfblnRememberedMissing(std::string_view windowsPath)

@@ -94,11 +94,12 @@ public:
     PathMemory& operator=(const PathMemory&) = delete;
 };
 
-// The host path that `windowsPath` names when its last component exists under exactly that
-// name in its remembered folder: the remembered folder joined with the name, without looking
-// anything up. Nothing when the memory is off, the folder is not remembered or the last
-// component is not a plain name. A caller that finds no entry there must resolve in full.
-std::optional<std::string> gfstrRememberedCandidate(std::string_view windowsPath);
+// Opens (host open() flags) the entry that `windowsPath` names when its last component exists
+// under exactly that name in its remembered folder, without looking anything else up: the
+// descriptor, or -1 with the host's errno. Also -1 when the memory is off, the folder is not
+// remembered or the last component is not a plain name. A caller that gets -1 must resolve in
+// full, which then succeeds or fails as it always does.
+int gfintOpenRemembered(std::string_view windowsPath, int flags);
 
 // True when the memory knows that the path names nothing: its last component was looked up in
 // its (remembered) folder and not found, and the host has reported no entry made there since.

@@ -87,6 +87,26 @@ TEST_F(PathMemory, OpensFilesAsWithoutIt)
     }
 }
 
+// Files opened by turns from two remembered folders come each from its own folder, and a folder
+// removed and made again meanwhile is opened as it is now.
+TEST_F(PathMemory, OpensEachFileInItsOwnFolder)
+{
+    const auto read = [this](const std::string& relative) { return platform::InputFile(Win(relative)).ReadAll(); };
+    const platform::PathMemory memory;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(read("Docs\\Downloads\\Hacks\\Fix.package"), "f");
+        EXPECT_EQ(read("Docs\\Downloads\\Twin\\a"), "lower");
+        EXPECT_EQ(read("Docs\\Downloads\\Hacks\\Other.package"), "o");
+        EXPECT_EQ(read("Docs\\Downloads\\Twin\\A"), "upper");
+    }
+    fs::remove_all(Scratch() / "Docs" / "Downloads" / "Twin");
+    WriteFile(Scratch() / "Docs" / "Downloads" / "Twin" / "a", "again");
+    EXPECT_EQ(read("Docs\\Downloads\\Twin\\a"), "again");
+    EXPECT_EQ(read("Docs\\Downloads\\Twin\\A"), "again");  // the one name without regard to case
+    EXPECT_EQ(testsupport::RaisedBy([&] { read("Docs\\Downloads\\Twin\\b"); }), errFileNotFound);
+}
+
 // Entries that appear, vanish or change case while the memory lives are seen at once: only
 // folders are remembered, never what they hold.
 TEST_F(PathMemory, SeesEntriesThatChangeMeanwhile)
