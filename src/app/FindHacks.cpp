@@ -120,12 +120,14 @@ struct Tables {
 // (up to 16 MiB declared from a few kilobytes), and a package whose index names one such
 // resource under thousands of pairs would keep the scan busy for hours.
 constexpr std::size_t kNameStoredBytes = 9 + 256;
+constexpr std::size_t kNameBytes = 64;
 
-// The name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
+// The name field: the first 64 bytes of the uncompressed resource, up to the first NUL. Only
+// those bytes are decoded.
 std::string mfstrResourceName(std::string_view data)
 {
     const platform::PhaseTimer timer(platform::Phase::Decompression);
-    return gfstrTrimAtNull(std::string_view(gfstrDecompressFile(data.substr(0, kNameStoredBytes))).substr(0, 64));
+    return gfstrTrimAtNull(gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes));
 }
 
 void msEnterResources(const PackageFile& package, const std::string& packageName, Tables& tables)

@@ -232,7 +232,7 @@ void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
     }
 }
 
-std::string gfstrDecompressFile(std::string_view data)
+std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)
 {
     std::string result;
     gfblnRunHandled(kModule, "gfstrDecompressFile", [&] {
@@ -242,9 +242,9 @@ std::string gfstrDecompressFile(std::string_view data)
         glngErrLocation = 3000;
         // The compression signature sits at bytes 4 and 5 of the stored resource.
         if (data.size() >= 6 && data.substr(4, 2) == gfstrHexToBin("FB10"))
-            result = platform::Decompress(data);
+            result = platform::Decompress(data, wanted);
         else
-            result = std::string(data);
+            result = std::string(data.substr(0, wanted));
         glngErrLocation = 4000;
     });
     return result;

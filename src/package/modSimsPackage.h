@@ -102,7 +102,8 @@ void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
 
 // The uncompressed bytes of a resource as stored: compressed ones (10 FB at bytes 4-5) go to
 // the RefPack decoder, others come back unchanged; the empty text after a trapped failure.
-std::string gfstrDecompressFile(std::string_view data);
+// A caller that reads only the first `wanted` bytes gets just those (see platform::Decompress).
+std::string gfstrDecompressFile(std::string_view data, std::size_t wanted = std::string_view::npos);
 
 // True when the index holds a BHAV, BCON, TTAB or TTAs entry outside the ignored group.
 bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index);

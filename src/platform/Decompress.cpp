@@ -16,6 +16,10 @@ constexpr std::size_t kHeaderSize = 9;
 // this as well as by the declared size keeps a tiny damaged resource from costing 16 MiB.
 constexpr std::size_t kMaxExpansion = 257;
 
+// The most output one command makes: 3 literals and a copy of 1028 bytes (a literal run makes
+// at most 112); the fixed-size moves below write at most 16 bytes past a command's own share.
+constexpr std::size_t kMaxCommandOutput = 3 + 1028 + 16;
+
 // Copies `length` bytes that start `offset` bytes before `dst`. The caller has proven that
 // dst - offset is inside the output and that dst + length does not pass its end.
 inline void msCopyBack(char* dst, std::size_t offset, std::size_t length)
@@ -42,7 +46,7 @@ inline void msCopyBack(char* dst, std::size_t offset, std::size_t length)
 
 } // namespace
 
-std::string Decompress(std::string_view stored)
+std::string Decompress(std::string_view stored, std::size_t wanted)
 {
     if (stored.size() < kHeaderSize)
         return {};
@@ -53,12 +57,17 @@ std::string Decompress(std::string_view stored)
         (std::size_t{in[6]} << 16) | (std::size_t{in[7]} << 8) | std::size_t{in[8]};
     const std::size_t capacity = std::min(declared, (inSize - kHeaderSize) * kMaxExpansion);
 
-    std::string result(capacity, '\0');
+    // Every check below is made against `capacity`, so the commands run exactly as in a whole
+    // decoding; decoding only stops earlier, at the first command that ends at or past
+    // `wanted`. The buffer holds what that command can add beyond the mark.
+    const std::size_t room = wanted >= capacity ? capacity : std::min(capacity, wanted + kMaxCommandOutput);
+    std::string result(room, '\0');
     char* const out = result.data();
     std::size_t ip = kHeaderSize; // next input byte; ip <= inSize throughout
-    std::size_t op = 0;           // bytes produced; op <= capacity throughout
+    std::size_t op = 0;           // bytes produced; op <= capacity throughout, and below
+                                  // wanted at the start of a command
 
-    while (ip < inSize && op < capacity) {
+    while (ip < inSize && op < capacity && op < wanted) {
         const std::size_t avail = inSize - ip; // >= 1 here
         const unsigned b0 = in[ip];
         std::size_t commandBytes = 1;
@@ -138,7 +147,7 @@ std::string Decompress(std::string_view stored)
             break;
     }
 
-    result.resize(op);
+    result.resize(std::min(op, wanted));
     return result;
 }
 

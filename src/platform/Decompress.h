@@ -9,6 +9,8 @@ namespace platform {
 // Takes a whole stored resource (compression header included) and returns its uncompressed
 // bytes. Never reads past the input, never writes past the declared size, never copies from
 // before the start of the output: damaged input gives a short result, never a crash.
-std::string Decompress(std::string_view stored);
+// A caller that reads only the first `wanted` bytes of the result can say so: the result is
+// then those bytes exactly, and decoding stops as soon as they are made.
+std::string Decompress(std::string_view stored, std::size_t wanted = std::string_view::npos);
 
 } // namespace platform

@@ -33,6 +33,10 @@ TEST_F(DecompressFile, InputWithoutTheSignatureComesBackUnchangedAndTheLogIsDele
         EXPECT_EQ(gfstrDecompressFile(input), input);
         EXPECT_FALSE(std::filesystem::exists(Log()));
         EXPECT_EQ(glngErrLocation, 4000);
+        // Asked for its first bytes only, it still deletes the log and gives just those.
+        WriteFile(Log(), "old log");
+        EXPECT_EQ(gfstrDecompressFile(input, 4), input.substr(0, 4));
+        EXPECT_FALSE(std::filesystem::exists(Log()));
     }
     EXPECT_TRUE(trapCalls.empty());
 }
@@ -43,6 +47,7 @@ TEST_F(DecompressFile, CompressedInputIsDecodedWhole)
     const std::string stored = gfstrRefPackCompress(raw);
     ASSERT_EQ(stored.substr(4, 2), "\x10\xFB");
     EXPECT_EQ(gfstrDecompressFile(stored), raw);
+    EXPECT_EQ(gfstrDecompressFile(stored, 64), raw.substr(0, 64));
     EXPECT_FALSE(std::filesystem::exists(Log())); // no log is ever created
 
     // Bytes 4-5 alone decide: an uncompressed body that happens to carry them is decoded.

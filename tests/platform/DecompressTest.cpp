@@ -60,10 +60,10 @@ std::string Text(std::size_t size)
 
 // Decodes from a buffer exactly as long as the input, so that a sanitizer build sees any read
 // past its end (a std::string would hide a one-byte over-read behind its terminator).
-std::string Decode(std::string_view stored)
+std::string Decode(std::string_view stored, std::size_t wanted = std::string_view::npos)
 {
     const std::vector<char> exact(stored.begin(), stored.end());
-    return platform::Decompress(std::string_view(exact.data(), exact.size()));
+    return platform::Decompress(std::string_view(exact.data(), exact.size()), wanted);
 }
 
 TEST(Decompress, HandMadeVectors)
@@ -191,6 +191,35 @@ TEST(Decompress, DamagedInputGivesShortResults)
                 damaged[rng() % damaged.size()] = static_cast<char>(rng());
             const auto byte = [&](int i) { return std::size_t(static_cast<unsigned char>(damaged[i])); };
             ASSERT_LE(Decode(damaged).size(), byte(6) << 16 | byte(7) << 8 | byte(8));
+        }
+    }
+}
+
+// Asked for its first bytes only, the decoder gives exactly the start of the whole result: for
+// marks that fall inside literal runs, inside long copies and past the end, on sound streams
+// and damaged ones (whose commands stop early or are cut short by the declared size).
+TEST(Decompress, TheFirstBytesAreThoseOfTheWholeResult)
+{
+    std::vector<std::string> streams;
+    for (const std::string& raw : {Text(3000), Random(500, 41) + std::string(3000, 'q') + Text(200), Random(2000, 42, 3)})
+        streams.push_back(gfstrRefPackCompress(raw));
+    streams.push_back(Bytes({0x10, 0, 0, 0, 0x10, 0xFB, 0, 0, 40}) + Literals(std::string(112, 'L')));  // declares less
+    std::mt19937 rng(43);
+    for (std::size_t i = 0, sound = streams.size(); i < sound; ++i) {
+        for (int round = 0; round < 300; ++round) {
+            std::string damaged = streams[i];
+            for (unsigned flips = rng() % 4 + 1; flips > 0; --flips)
+                damaged[rng() % damaged.size()] = static_cast<char>(rng());
+            streams.push_back(damaged);
+        }
+    }
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        const std::string whole = Decode(streams[i]);
+        for (const std::size_t wanted : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{63},
+                                         std::size_t{64}, std::size_t{65}, std::size_t{1100}, std::size_t{2999}}) {
+            ASSERT_EQ(Decode(streams[i], wanted), whole.substr(0, wanted)) << "stream " << i << ", " << wanted;
+            ASSERT_EQ(Decode(streams[i].substr(0, 265), wanted), Decode(streams[i].substr(0, 265)).substr(0, wanted))
+                << "stream " << i << " cut, " << wanted;
         }
     }
 }
