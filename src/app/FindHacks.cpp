@@ -36,6 +36,14 @@ public:
         }
     }
 
+    // Asks the processor to fetch the slot where Find will start for this pair, so that the
+    // fetch overlaps the work on the resources before it. Changes nothing else. Inlined always:
+    // the compiler takes a function that only fetches for one without effects and drops its calls.
+    [[gnu::always_inline]] void Prefetch(const SimsID& group, const SimsID& instance) const
+    {
+        __builtin_prefetch(&slots_[Home(Key(group, instance))]);
+    }
+
     // Adds the row of a pair that Find did not find.
     HackResource& Add(const SimsID& group, const SimsID& instance)
     {
@@ -130,9 +138,18 @@ std::string mfstrResourceName(std::string_view data)
     return gfstrTrimAtNull(gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes));
 }
 
+// How many resources ahead the slot of a pair is fetched: far enough for the fetch to arrive
+// before its lookup, near enough that a growing index has seldom moved it meanwhile.
+constexpr std::size_t kPrefetchAhead = 4;
+
 void msEnterResources(const PackageFile& package, const std::string& packageName, Tables& tables)
 {
     for (std::size_t i = 1; i < package.Resources.size(); ++i) {
+        if (i + kPrefetchAhead < package.Resources.size()) {
+            const PackageResource& ahead = package.Resources[i + kPrefetchAhead];
+            if (const TableIndex* table = tables.For(ahead.TypeID))
+                table->Prefetch(ahead.GroupID, ahead.InstanceID);
+        }
         const PackageResource& resource = package.Resources[i];
         if (resource.GroupID == gstrIgnoredGroup)
             continue;
