@@ -212,6 +212,10 @@ struct ResolvedFolders {
     std::uint64_t Generation = 0;
     std::uint64_t LastGeneration = 0;
     std::unordered_map<std::string, RememberedFolder, TextHash, std::equal_to<>> ByWindows;
+    // The entry of ByWindows found last (entries stay where they are until the memory ends): a
+    // scan asks about the same folder many times running, and a comparison is cheaper than
+    // hashing the folder's path again.
+    std::pair<const std::string, RememberedFolder>* LastFound = nullptr;
     int Changes = -1;  // inotify descriptor of the watched folders, or -1
     bool Signalled = false;  // the host signals each event on Changes (see msAskForSignal)
     void (*SignalWas)(int) = nullptr;  // the signal's disposition before, while Signalled
@@ -352,10 +356,14 @@ std::pair<RememberedFolder*, std::string_view> mudtRememberedParts(ResolvedFolde
     const auto separator = mflngLastSeparator(windowsPath);
     if (separator == std::string_view::npos)
         return {nullptr, {}};
-    const auto folder = memory.ByWindows.find(windowsPath.substr(0, separator));
-    if (folder == memory.ByWindows.end())
-        return {nullptr, {}};
-    return {&folder->second, windowsPath.substr(separator + 1)};
+    const std::string_view folderPart = windowsPath.substr(0, separator);
+    if (memory.LastFound == nullptr || memory.LastFound->first != folderPart) {
+        const auto folder = memory.ByWindows.find(folderPart);
+        if (folder == memory.ByWindows.end())
+            return {nullptr, {}};
+        memory.LastFound = &*folder;
+    }
+    return {&memory.LastFound->second, windowsPath.substr(separator + 1)};
 }
 
 void msCloseOpenFolder(ResolvedFolders& memory)
@@ -610,6 +618,7 @@ PathMemory::~PathMemory()
     if (--memory.Depth == 0) {
         memory.Generation = 0;
         msCloseOpenFolder(memory);
+        memory.LastFound = nullptr;
         memory.ByWindows.clear();
         msStopWatching(memory);
     }
