@@ -55,15 +55,20 @@ void msReadIndexEntries(ByteReader& reader, const PackageHeader& header, std::ve
     if (header.IndexCount <= 0)
         return;
     index.resize(static_cast<std::size_t>(header.IndexCount) + 1);
+    const bool withResourceID = header.IndexMinorVersion == 2;
+    const std::uint64_t width = withResourceID ? 24 : 20;
     for (std::size_t i = 1; i < index.size(); ++i) {
+        // One bounds check for the whole entry; its fields are then read from a reader of the
+        // entry's own bytes, whose checks the compiler can settle from the width alone.
+        ByteReader fields(reader.Bytes(width));
         PackageIndexEntry& entry = index[i];
-        entry.TypeID = reader.Id();
-        entry.GroupID = reader.Id();
-        entry.InstanceID = reader.Id();
-        if (header.IndexMinorVersion == 2)
-            entry.ResourceID = reader.Id();
-        entry.Offset = reader.Int32();
-        entry.Size = reader.Int32();
+        entry.TypeID = fields.Id();
+        entry.GroupID = fields.Id();
+        entry.InstanceID = fields.Id();
+        if (withResourceID)
+            entry.ResourceID = fields.Id();
+        entry.Offset = fields.Int32();
+        entry.Size = fields.Int32();
     }
 }
 
