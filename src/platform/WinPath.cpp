@@ -23,7 +23,6 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #ifdef __linux__
-#include <pthread.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #endif
@@ -220,9 +219,6 @@ struct ResolvedFolders {
     int Changes = -1;  // inotify descriptor of the watched folders, or -1
     bool Signalled = false;  // the host signals each event on Changes (see msAskForSignal)
     void (*SignalWas)(int) = nullptr;  // the signal's disposition before, while Signalled
-#ifdef __linux__
-    pthread_t SignalledThread{};  // the thread the host signals, while Signalled
-#endif
     // The remembered folder whose entries were opened last, and its host descriptor (or -1).
     // One at a time: a scan opens its packages folder by folder.
     const RememberedFolder* OpenFolder = nullptr;
@@ -275,7 +271,6 @@ void msAskForSignal(ResolvedFolders& memory)
     }
     memory.Signalled = true;
     memory.SignalWas = previous.sa_handler;
-    memory.SignalledThread = ::pthread_self();
 }
 
 #endif
@@ -329,11 +324,9 @@ bool mfblnFoldersChanged(ResolvedFolders& memory)
 #ifdef __linux__
     if (memory.Changes < 0)
         return true;
-    // No signal, no event; but only the thread the host signals can rely on that, so any other
-    // reads the descriptor. The flag is cleared before the events are read, so an event that
+    // No signal, no event. The flag is cleared before the events are read, so an event that
     // arrives meanwhile sets it again for the next check.
-    if (memory.Signalled && ::pthread_equal(memory.SignalledThread, ::pthread_self()) != 0 &&
-        !mblnEventSignalled.exchange(false))
+    if (memory.Signalled && !mblnEventSignalled.exchange(false))
         return false;
     alignas(inotify_event) char events[4096];
     const ssize_t got = ::read(memory.Changes, events, sizeof events);

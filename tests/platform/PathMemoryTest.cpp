@@ -211,24 +211,6 @@ TEST_F(PathMemory, LeavesTheSignalsAsItFoundThem)
     ::sigaction(SIGURG, &reset, nullptr);
 }
 
-// The host signals the thread that began watching; a check from any other thread reads what
-// the host has to say, even after that thread has ended.
-TEST_F(PathMemory, SeesNewEntriesFromAnyThread)
-{
-    const fs::path folder = Scratch() / "Docs" / "Program";
-    fs::create_directories(folder);
-    const std::string log = Win("Docs\\Program\\DecompError.log");
-    const auto exists = [&] { return platform::gfblnEntryExists(log, platform::ListKind::Files); };
-    const platform::PathMemory memory;
-    std::thread([&] {
-        EXPECT_FALSE(exists());
-        EXPECT_FALSE(exists());
-    }).join();
-    EXPECT_FALSE(exists());
-    WriteFile(folder / "DecompError.log", "x");
-    EXPECT_TRUE(exists());
-}
-
 TEST_F(PathMemory, KeepsTheProgramFolderOnlyWhileItLives)
 {
     // Drive D: is the test program's folder, so the program folder reads "D:\" while it exists.
