@@ -5,7 +5,6 @@
 #include "errors/Failure.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -23,7 +22,6 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #ifdef __linux__
-#include <signal.h>
 #include <sys/inotify.h>
 #endif
 #include <unistd.h>
@@ -217,8 +215,6 @@ struct ResolvedFolders {
     // hashing the folder's path again.
     std::pair<const std::string, RememberedFolder>* LastFound = nullptr;
     int Changes = -1;  // inotify descriptor of the watched folders, or -1
-    bool Signalled = false;  // the host signals each event on Changes (see msAskForSignal)
-    void (*SignalWas)(int) = nullptr;  // the signal's disposition before, while Signalled
     // The remembered folder whose entries were opened last, and its host descriptor (or -1).
     // One at a time: a scan opens its packages folder by folder.
     const RememberedFolder* OpenFolder = nullptr;
@@ -231,67 +227,6 @@ ResolvedFolders& mudtResolvedFolders()
     return folders;
 }
 
-#ifdef __linux__
-// The signal the host sends when an event arrives on the watch descriptor. SIGURG, because
-// its default action is to ignore it: one that arrives after the memory has put the earlier
-// disposition back does nothing.
-constexpr int kEventSignal = SIGURG;
-
-// Set by the signal handler, cleared by the check that reads the events.
-std::atomic<bool> mblnEventSignalled{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets the flag");
-
-void msNoteEvent(int) { mblnEventSignalled.store(true); }
-
-// Asks the host to signal this thread at every event on the watch descriptor, so that a check
-// for changes reads a flag instead of calling the host. The signal is raised inside the call
-// that makes the entry, before that call returns: when this thread makes it, the handler has
-// run before its next statement; when another program does, before any call of this thread
-// that could learn of it has returned. Left undone (each check then reads the descriptor) when
-// the program has a handler of its own for the signal or the host refuses a step.
-void msAskForSignal(ResolvedFolders& memory)
-{
-    struct sigaction previous {};
-    if (::sigaction(kEventSignal, nullptr, &previous) != 0 || (previous.sa_flags & SA_SIGINFO) != 0 ||
-        (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN))
-        return;
-    struct sigaction noting {};
-    noting.sa_handler = msNoteEvent;
-    noting.sa_flags = SA_RESTART;
-    sigemptyset(&noting.sa_mask);
-    mblnEventSignalled.store(true);  // the first check reads the descriptor
-    if (::sigaction(kEventSignal, &noting, nullptr) != 0)
-        return;
-    const f_owner_ex owner{F_OWNER_TID, ::gettid()};
-    const int flags = ::fcntl(memory.Changes, F_GETFL);
-    if (flags < 0 || ::fcntl(memory.Changes, F_SETOWN_EX, &owner) != 0 ||
-        ::fcntl(memory.Changes, F_SETSIG, kEventSignal) != 0 || ::fcntl(memory.Changes, F_SETFL, flags | O_ASYNC) != 0) {
-        ::sigaction(kEventSignal, &previous, nullptr);
-        return;
-    }
-    memory.Signalled = true;
-    memory.SignalWas = previous.sa_handler;
-}
-
-#endif
-
-// Closes the watch descriptor and puts back the signal's earlier disposition.
-void msStopWatching(ResolvedFolders& memory)
-{
-    if (memory.Changes >= 0)
-        ::close(memory.Changes);
-    memory.Changes = -1;
-#ifdef __linux__
-    if (memory.Signalled) {
-        struct sigaction earlier {};
-        earlier.sa_handler = memory.SignalWas;
-        sigemptyset(&earlier.sa_mask);
-        ::sigaction(kEventSignal, &earlier, nullptr);
-        memory.Signalled = false;
-    }
-#endif
-}
-
 // Missing names are remembered only in folders the host watches for new entries (Linux's
 // inotify): an entry created or moved in, or the folder itself moved or deleted, queues an
 // event, and any event forgets every missing name. Elsewhere nothing missing is remembered.
@@ -300,11 +235,8 @@ bool mfblnWatch(ResolvedFolders& memory, RememberedFolder& folder)
 #ifdef __linux__
     if (folder.Watched)
         return true;
-    if (memory.Changes < 0) {
+    if (memory.Changes < 0)
         memory.Changes = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (memory.Changes >= 0)
-            msAskForSignal(memory);
-    }
     if (memory.Changes < 0)
         return false;
     folder.Watched = ::inotify_add_watch(memory.Changes, folder.Host.c_str(),
@@ -324,10 +256,6 @@ bool mfblnFoldersChanged(ResolvedFolders& memory)
 #ifdef __linux__
     if (memory.Changes < 0)
         return true;
-    // No signal, no event. The flag is cleared before the events are read, so an event that
-    // arrives meanwhile sets it again for the next check.
-    if (memory.Signalled && !mblnEventSignalled.exchange(false))
-        return false;
     alignas(inotify_event) char events[4096];
     const ssize_t got = ::read(memory.Changes, events, sizeof events);
     if (got < 0 && errno == EAGAIN)
@@ -620,7 +548,9 @@ PathMemory::~PathMemory()
         msCloseOpenFolder(memory);
         memory.LastFound = nullptr;
         memory.ByWindows.clear();
-        msStopWatching(memory);
+        if (memory.Changes >= 0)
+            ::close(memory.Changes);
+        memory.Changes = -1;
     }
 }
 

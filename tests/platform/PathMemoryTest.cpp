@@ -6,13 +6,9 @@
 #include "platform/Folders.h"
 #include "support/TestSupport.h"
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <variant>
-
-#include <signal.h>
 
 namespace {
 
@@ -144,8 +140,6 @@ TEST_F(PathMemory, AMissingNameIsSeenAsSoonAsItIsMade)
             WriteFile(Scratch() / "Docs" / "elsewhere.log", "x");
             fs::rename(Scratch() / "Docs" / "elsewhere.log", folder / "DecompError.log");
         },
-        [&] { std::thread([&] { WriteFile(folder / "DecompError.log", "x"); }).join(); },  // another thread
-        [&] { ASSERT_EQ(std::system(("touch '" + (folder / "DecompError.log").string() + "'").c_str()), 0); },
     };
     for (std::size_t i = 0; i < makeIt.size(); ++i) {
         EXPECT_FALSE(exists()) << i;
@@ -166,49 +160,6 @@ TEST_F(PathMemory, AMissingNameIsSeenAsSoonAsItIsMade)
     EXPECT_FALSE(exists());
     WriteFile(folder / "DecompError.log", "x");
     EXPECT_TRUE(exists());
-}
-
-// The memory learns of new entries through a signal while it lives, and puts the signal's
-// disposition back when it ends; a program that handles that signal itself keeps its handler,
-// and new entries are seen all the same.
-TEST_F(PathMemory, LeavesTheSignalsAsItFoundThem)
-{
-    const fs::path folder = Scratch() / "Docs" / "Program";
-    fs::create_directories(folder);
-    const std::string log = Win("Docs\\Program\\DecompError.log");
-    const auto exists = [&] { return platform::gfblnEntryExists(log, platform::ListKind::Files); };
-    const auto disposition = [] {
-        struct sigaction now {};
-        ::sigaction(SIGURG, nullptr, &now);
-        return now.sa_handler;
-    };
-    static int ownSignals = 0;
-    void (*const own)(int) = [](int) { ++ownSignals; };
-
-    for (void (*const before)(int) : {SIG_DFL, SIG_IGN, own}) {
-        struct sigaction set {};
-        set.sa_handler = before;
-        sigemptyset(&set.sa_mask);
-        ::sigaction(SIGURG, &set, nullptr);
-        {
-            const platform::PathMemory memory;
-            EXPECT_FALSE(exists());
-            EXPECT_FALSE(exists());
-            WriteFile(folder / "DecompError.log", "x");
-            EXPECT_TRUE(exists());
-            fs::remove(folder / "DecompError.log");
-            EXPECT_FALSE(exists());
-            if (before == own) {
-                EXPECT_EQ(disposition(), own);
-            }
-        }
-        EXPECT_EQ(disposition(), before);
-    }
-    EXPECT_EQ(ownSignals, 0);
-    struct sigaction reset {};
-    reset.sa_handler = SIG_DFL;
-    sigemptyset(&reset.sa_mask);
-    ::sigaction(SIGURG, &reset, nullptr);
 }
 
 TEST_F(PathMemory, KeepsTheProgramFolderOnlyWhileItLives)
