@@ -85,9 +85,7 @@ std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name);
 // does not walk its path from the drive again. Everything is forgotten when the outermost
 // PathMemory ends. A folder renamed or moved meanwhile is not noticed, just as a folder
 // listing taken before the change does not notice it. Where the host can watch a folder for
-// new entries, a name found missing there is remembered as missing until an entry is made. On
-// Linux the host tells of new entries with SIGURG, sent to the thread that began watching, while
-// the memory lives; a program that handles SIGURG itself keeps its handler.
+// new entries, a name found missing there is remembered as missing until an entry is made.
 class PathMemory {
 public:
     PathMemory();
