@@ -20,8 +20,6 @@ inline constexpr AppVersion kAppVersion{CLASHWICK_VERSION_MAJOR, CLASHWICK_VERSI
 // single digit, three or more digits in full.
 inline std::string gfstrVersionDigits(std::int32_t number)
 {
-    std::string text = std::to_string(number);
-    if (text.size() < 2)
-        text.insert(0, "0");
-    return text;
+    const std::string text = std::to_string(number);
+    return text.size() < 2 ? "0" + text : text;
 }
