@@ -179,11 +179,11 @@ Key mudtPoolKey(std::uint64_t number)
     return {mfulngBehaviourType(random.Below(100)), group, static_cast<std::uint32_t>(0x0100 + number)};
 }
 
-PackageSpec mudtHackSpec(Random& random, std::uint32_t hackNumber, std::uint64_t poolSize, double shareChance,
+PackagePlan mudtHackPlan(Random& random, std::uint32_t hackNumber, std::uint64_t poolSize, double shareChance,
                          std::map<Key, std::int64_t>& rows, BenchGameStats& stats)
 {
-    PackageSpec spec;
-    spec.IndexMinorVersion = random.Chance(0.7) ? 2 : 1;
+    PackagePlan plan;
+    plan.IndexMinorVersion = random.Chance(0.7) ? 2 : 1;
     const std::size_t count = random.LogBetween(5, 300);
     // A private group per hack keeps its own resources apart from every other hack's.
     const std::uint32_t ownGroup = 0x7E000000u + hackNumber;
@@ -193,16 +193,16 @@ PackageSpec mudtHackSpec(Random& random, std::uint32_t hackNumber, std::uint64_t
             key = mudtPoolKey(random.Below(poolSize));
         ++rows[key];
         ++stats.BehaviourResources;
-        spec.Resources.push_back(
+        plan.Resources.push_back(
             Resource{key.Type, key.Group, key.Instance, 0, gfstrBehaviourData(random, mfstrProcedureName(random)), random.Chance(0.5)});
     }
     // What hacks carry besides: strings, an object, sometimes a procedure in the ignored group.
-    spec.Resources.push_back(Resource{kTypeSTR, ownGroup, 0x0001, 0, gfstrContentData(random, random.Between(100, 2000)), false});
+    plan.Resources.push_back(Resource{kTypeSTR, ownGroup, 0x0001, 0, gfstrContentData(random, random.Between(100, 2000)), false});
     if (random.Chance(0.3))
-        spec.Resources.push_back(Resource{kTypeOBJD, ownGroup, 0x41A7, 0, gfstrContentData(random, 500), false});
+        plan.Resources.push_back(Resource{kTypeOBJD, ownGroup, 0x41A7, 0, gfstrContentData(random, 500), false});
     if (random.Chance(0.2))
-        spec.Resources.push_back(Resource{kTypeBHAV, kIgnoredGroup, 0x2000, 0, gfstrBehaviourData(random, "Global Init"), false});
-    return spec;
+        plan.Resources.push_back(Resource{kTypeBHAV, kIgnoredGroup, 0x2000, 0, gfstrBehaviourData(random, "Global Init"), false});
+    return plan;
 }
 
 // ---- Folders and names ---------------------------------------------------------------------
@@ -324,7 +324,7 @@ BenchGameStats gudtMakeBenchGame(const fs::path& prefix, const BenchGameOptions&
         const fs::path file = place.Path / mfstrPackageName(random, number, place.Creator);
         if (hack) {
             ++stats.HackPackages;
-            const BuiltPackage built = gudtBuildPackage(mudtHackSpec(random, ++hackNumber, poolSize, kShareChance, rows, stats));
+            const BuiltPackage built = gudtBuildPackage(mudtHackPlan(random, ++hackNumber, poolSize, kShareChance, rows, stats));
             FileWriter(file).WriteAt(built.Bytes, 0);
             stats.ApparentBytes += static_cast<std::int64_t>(built.Bytes.size());
             stats.WrittenBytes += static_cast<std::int64_t>(built.Bytes.size());

@@ -34,8 +34,8 @@ std::string mfstrRead(const fs::path& file)
 void msWritePackages(const fs::path& out, const fs::path& refpack)
 {
     int number = 0;
-    auto put = [&](const PackageSpec& spec) {
-        const BuiltPackage built = gudtBuildPackage(spec);
+    auto put = [&](const PackagePlan& plan) {
+        const BuiltPackage built = gudtBuildPackage(plan);
         msWrite(out / ("built-" + std::to_string(++number) + ".package"), built.Bytes);
         for (std::size_t i = 0; i < built.StoredData.size(); ++i)
             msWrite(refpack / ("stored-" + std::to_string(number) + "-" + std::to_string(i)), built.StoredData[i]);
@@ -43,22 +43,22 @@ void msWritePackages(const fs::path& out, const fs::path& refpack)
     const std::uint32_t types[] = {kTypeBHAV, kTypeBCON, kTypeTTAB, kTypeTTAs, kTypeOBJD};
     for (std::int32_t minor : {1, 2}) {
         for (bool compress : {false, true}) {
-            PackageSpec spec;
-            spec.IndexMinorVersion = minor;
+            PackagePlan plan;
+            plan.IndexMinorVersion = minor;
             std::uint32_t instance = 0x1000;
             for (std::uint32_t type : types)
-                spec.Resources.push_back({type, 0x7F000001, ++instance, instance, gfstrBehaviourBody("Seed " + std::to_string(instance), 48), compress});
-            spec.Resources.push_back({kTypeBHAV, kIgnoredGroup, 0x1001, 0, gfstrBehaviourBody("Global", 8), false});
+                plan.Resources.push_back({type, 0x7F000001, ++instance, instance, gfstrBehaviourBody("Seed " + std::to_string(instance), 48), compress});
+            plan.Resources.push_back({kTypeBHAV, kIgnoredGroup, 0x1001, 0, gfstrBehaviourBody("Global", 8), false});
             if (compress)
-                spec.Holes = {{96, 16}, {200, 8}};
-            put(spec);
+                plan.Holes = {{96, 16}, {200, 8}};
+            put(plan);
         }
     }
-    put(PackageSpec{});
-    PackageSpec ignoredOnly;
+    put(PackagePlan{});
+    PackagePlan ignoredOnly;
     ignoredOnly.Resources = {{kTypeTTAB, kIgnoredGroup, 1, 0, gfstrBehaviourBody("Only ignored", 4), true}};
     put(ignoredOnly);
-    PackageSpec repeated;
+    PackagePlan repeated;
     repeated.Resources = {{kTypeBCON, 0x7F330003, 0x1000, 0, gfstrBehaviourBody("Tuning A", 4), false},
                           {kTypeBCON, 0x7F330003, 0x1000, 0, gfstrBehaviourBody("Tuning B", 4), true}};
     put(repeated);

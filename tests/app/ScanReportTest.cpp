@@ -37,9 +37,9 @@ protected:
 
     std::filesystem::path Downloads() const { return Scratch() / "Docs" / "EA Games" / "The Sims 2" / "Downloads"; }
 
-    void Put(const std::string& relative, const PackageSpec& spec)
+    void Put(const std::string& relative, const PackagePlan& plan)
     {
-        WriteFile(Downloads() / relative, gudtBuildPackage(spec).Bytes);
+        WriteFile(Downloads() / relative, gudtBuildPackage(plan).Bytes);
     }
 
     // Runs the Scan command; returns the report file's bytes.
@@ -73,7 +73,7 @@ protected:
 TEST_F(ScanReport, NoConflictsGiveFiveLines)
 {
     Put("Alone.package", {2, {Hack(kTypeBHAV, 0x7F000001, 1, "Alone")}, {}});
-    PackageSpec content;
+    PackagePlan content;
     content.Resources = {{kTypeOBJD, 1, 1, 0, "object", false}};
     Put("Chair.package", content);
     const std::string expected =

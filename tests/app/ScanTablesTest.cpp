@@ -19,9 +19,9 @@ struct ModelRow {
 };
 using ModelTables = std::map<std::uint32_t, std::vector<ModelRow>>;
 
-void Enter(ModelTables& tables, const std::string& package, const PackageSpec& spec)
+void Enter(ModelTables& tables, const std::string& package, const PackagePlan& plan)
 {
-    for (const Resource& resource : spec.Resources) {
+    for (const Resource& resource : plan.Resources) {
         if (resource.Group == kIgnoredGroup)
             continue;
         std::vector<ModelRow>& rows = tables[resource.Type];
@@ -49,18 +49,18 @@ TEST_F(ScanTables, ManyPairsGiveTheRowsOfTheSearchOfAllRows)
     ModelTables model;
     // Scan order is by name: A, B, C.
     for (const char* name : {"A", "B", "C"}) {
-        PackageSpec spec;
+        PackagePlan plan;
         for (std::uint32_t i = 0; i < 2500; ++i) {
             const std::uint32_t type = types[i % 4];
             const std::uint32_t group = (name[0] == 'A' || i % 3 == 0) ? 0x7F000000u + (i % 7) : 0x7E000000u + name[0];
             const std::uint32_t instance = (i % 5 == 0) ? (i << 20) : i;  // instances apart only in high bits
             const std::uint32_t storedGroup = i % 97 == 0 ? kIgnoredGroup : group;
-            spec.Resources.push_back({type, storedGroup, instance, 0,
+            plan.Resources.push_back({type, storedGroup, instance, 0,
                                       gfstrBehaviourBody(std::string(name) + " " + std::to_string(i), 8), i % 2 == 0});
         }
-        spec.Resources.push_back(spec.Resources[10]);  // the same pair twice in one package
-        WriteFile(downloads / (std::string(name) + ".package"), gudtBuildPackage(spec).Bytes);
-        Enter(model, std::string("\\Downloads\\") + name + ".package", spec);
+        plan.Resources.push_back(plan.Resources[10]);  // the same pair twice in one package
+        WriteFile(downloads / (std::string(name) + ".package"), gudtBuildPackage(plan).Bytes);
+        Enter(model, std::string("\\Downloads\\") + name + ".package", plan);
     }
 
     ASSERT_TRUE(gfblnFindHacks(WinPath(downloads), {}));

@@ -7,17 +7,17 @@ namespace {
 
 using namespace writer;
 
-PackageSpec SampleSpec(std::int32_t minorVersion)
+PackagePlan SamplePlan(std::int32_t minorVersion)
 {
-    PackageSpec spec;
-    spec.IndexMinorVersion = minorVersion;
-    spec.Resources = {
+    PackagePlan plan;
+    plan.IndexMinorVersion = minorVersion;
+    plan.Resources = {
         {kTypeBHAV, 0x7F0000AB, 0x00001001, 0xCAFEBABE, gfstrBehaviourBody("Main Loop", 40), false},
         {kTypeOBJD, 0x00000001, 0x00000002, 0x00000003, std::string(300, 'o'), true},
         {kTypeTTAs, kIgnoredGroup, 0x00000007, 0x00000000, "", false},
     };
-    spec.Holes = {{10, 20}, {30, 40}};
-    return spec;
+    plan.Holes = {{10, 20}, {30, 40}};
+    return plan;
 }
 
 std::string Id(std::uint32_t value) { return gfstrIdBytes(value); }
@@ -45,7 +45,7 @@ TEST_F(PackageLoad, IndexVersionsOneAndTwoGiveTheSameEntries)
 {
     std::vector<std::vector<PackageIndexEntry>> results;
     for (std::int32_t minor : {1, 2}) {
-        const BuiltPackage built = gudtBuildPackage(SampleSpec(minor));
+        const BuiltPackage built = gudtBuildPackage(SamplePlan(minor));
         std::vector<PackageIndexEntry> index;
         PackageDamage damage;
         gsLoadPackageIndexOnly(Put(built.Bytes), index, damage);
@@ -69,8 +69,8 @@ TEST_F(PackageLoad, IndexVersionsOneAndTwoGiveTheSameEntries)
 TEST_F(PackageLoad, OtherMinorVersionsUseTwentyByteEntries)
 {
     for (std::int32_t minor : {0, 3, -1, 0x7FFFFFFF}) {
-        PackageSpec spec = SampleSpec(1);
-        BuiltPackage built = gudtBuildPackage(spec);
+        PackagePlan plan = SamplePlan(1);
+        BuiltPackage built = gudtBuildPackage(plan);
         gsPatchInt32(built.Bytes, kIndexMinorVersionField, minor);
         std::vector<PackageIndexEntry> index;
         gsLoadPackageIndexOnly(Put(built.Bytes), index);
@@ -82,8 +82,8 @@ TEST_F(PackageLoad, OtherMinorVersionsUseTwentyByteEntries)
 
 TEST_F(PackageLoad, EmptyIndexLeavesOnlyElementZero)
 {
-    PackageSpec spec;
-    const BuiltPackage built = gudtBuildPackage(spec);
+    PackagePlan plan;
+    const BuiltPackage built = gudtBuildPackage(plan);
     std::vector<PackageIndexEntry> index(5);
     gsLoadPackageIndexOnly(Put(built.Bytes), index);
     EXPECT_EQ(gflngUBound(index), 0);
@@ -100,7 +100,7 @@ TEST_F(PackageLoad, EmptyIndexLeavesOnlyElementZero)
 
 TEST_F(PackageLoad, SignatureIsNeverTested)
 {
-    BuiltPackage built = gudtBuildPackage(SampleSpec(2));
+    BuiltPackage built = gudtBuildPackage(SamplePlan(2));
     built.Bytes.replace(0, 4, "XXXX");
     std::vector<PackageIndexEntry> index;
     gsLoadPackageIndexOnly(Put(built.Bytes), index);
@@ -151,8 +151,8 @@ TEST_F(PackageLoad, MissingFileGoesToTheTrap)
 
 TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)
 {
-    PackageSpec spec = SampleSpec(2);
-    const BuiltPackage built = gudtBuildPackage(spec);
+    PackagePlan plan = SamplePlan(2);
+    const BuiltPackage built = gudtBuildPackage(plan);
     PackageFile package;
     PackageDamage damage;
     gsLoadPackage(Put(built.Bytes), package, damage);
@@ -181,7 +181,7 @@ TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)
 
     // A copy keeps its bytes after the original is reused for another package.
     const PackageFile copy = package;
-    gsLoadPackage(Put(gudtBuildPackage(PackageSpec{}).Bytes, "empty.package"), package);
+    gsLoadPackage(Put(gudtBuildPackage(PackagePlan{}).Bytes, "empty.package"), package);
     EXPECT_EQ(gflngUBound(package.Resources), 0);
     EXPECT_EQ(copy.Resources[1].Data, built.StoredData[0]);
     ExpectNoRecord();
@@ -189,9 +189,9 @@ TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)
 
 TEST_F(PackageLoad, OverlappingResourcesAreBothReadInFull)
 {
-    PackageSpec spec;
-    spec.Resources = {{kTypeBHAV, 1, 1, 0, "0123456789", false}, {kTypeBHAV, 1, 2, 0, "abc", false}};
-    BuiltPackage built = gudtBuildPackage(spec);
+    PackagePlan plan;
+    plan.Resources = {{kTypeBHAV, 1, 1, 0, "0123456789", false}, {kTypeBHAV, 1, 2, 0, "abc", false}};
+    BuiltPackage built = gudtBuildPackage(plan);
     gsPatchInt32(built.Bytes, built.OffsetField(1), static_cast<std::int32_t>(built.ResourceOffsets[0] + 4));
     gsPatchInt32(built.Bytes, built.SizeField(1), 6);
     PackageFile package;
@@ -251,7 +251,7 @@ TEST_F(PackageLoad, DamageIsHandedToTheCallerWithoutTheTrap)
          63, 5000},
     };
     for (const Damage& c : cases) {
-        BuiltPackage built = gudtBuildPackage(SampleSpec(2));
+        BuiltPackage built = gudtBuildPackage(SamplePlan(2));
         c.spoil(built);
         const std::string path = Put(built.Bytes);
         const std::string fileLine = "Filename = " + path;
@@ -282,8 +282,8 @@ TEST_F(PackageLoad, DamageIsHandedToTheCallerWithoutTheTrap)
 // are wider than the file's 20- and 24-byte entries, and the full load keeps the file's bytes).
 TEST_F(PackageLoad, EveryTruncationIsSafe)
 {
-    std::vector<BuiltPackage> packages = {gudtBuildPackage(SampleSpec(1)), gudtBuildPackage(SampleSpec(2))};
-    PackageSpec many;
+    std::vector<BuiltPackage> packages = {gudtBuildPackage(SamplePlan(1)), gudtBuildPackage(SamplePlan(2))};
+    PackagePlan many;
     for (std::uint32_t i = 0; i < 40; ++i)
         many.Resources.push_back({kTypeBCON, i, i, i, std::string(i, 'x'), i % 3 == 0});
     packages.push_back(gudtBuildPackage(many));

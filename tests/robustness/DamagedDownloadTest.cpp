@@ -138,25 +138,25 @@ TEST_F(DamagedDownload, EveryTruncationIsListedOrPassedOver)
 }
 
 // A package of our own whose pairs no sample package holds; each case spoils one field.
-PackageSpec VictimSpec()
+PackagePlan VictimPlan()
 {
-    PackageSpec spec;
-    spec.Resources = {{kTypeBHAV, 0x7F0D0001, 1, 0, gfstrBehaviourBody("Victim Main", 40), true},
+    PackagePlan plan;
+    plan.Resources = {{kTypeBHAV, 0x7F0D0001, 1, 0, gfstrBehaviourBody("Victim Main", 40), true},
                       {kTypeBCON, 0x7F0D0001, 2, 0, gfstrBehaviourBody("Victim Tuning", 20), false},
                       {kTypeOBJD, 0x00000001, 3, 0, std::string(100, 'o'), false}};
-    spec.Holes = {{96, 8}};
-    return spec;
+    plan.Holes = {{96, 8}};
+    return plan;
 }
 
 // A victim holding one BHAV stored exactly as given (a hand-made RefPack stream), named in
 // its index under `pairs` instances that all point at the same bytes.
 BuiltPackage WithStream(const std::string& stored, std::uint32_t pairs = 1)
 {
-    PackageSpec spec;
-    spec.Resources.push_back({kTypeBHAV, 0x7F0D0002, 0x100, 0, stored, false});
+    PackagePlan plan;
+    plan.Resources.push_back({kTypeBHAV, 0x7F0D0002, 0x100, 0, stored, false});
     for (std::uint32_t i = 1; i < pairs; ++i)
-        spec.Resources.push_back({kTypeBHAV, 0x7F0D0002, 0x100 + i, 0, "", false});
-    BuiltPackage built = gudtBuildPackage(spec);
+        plan.Resources.push_back({kTypeBHAV, 0x7F0D0002, 0x100 + i, 0, "", false});
+    BuiltPackage built = gudtBuildPackage(plan);
     for (std::uint32_t i = 1; i < pairs; ++i) {
         gsPatchInt32(built.Bytes, built.OffsetField(i), static_cast<std::int32_t>(built.ResourceOffsets[0]));
         gsPatchInt32(built.Bytes, built.SizeField(i), static_cast<std::int32_t>(stored.size()));
@@ -173,7 +173,7 @@ struct Corruption {
 
 BuiltPackage Spoiled(const std::function<void(BuiltPackage&)>& spoil)
 {
-    BuiltPackage built = gudtBuildPackage(VictimSpec());
+    BuiltPackage built = gudtBuildPackage(VictimPlan());
     spoil(built);
     return built;
 }
@@ -188,7 +188,7 @@ TEST_F(DamagedDownload, TargetedCorruptions)
     const std::string bombName = "Bomb" + std::string(60, 'b');
 
     const std::vector<Corruption> cases = {
-        {"undamaged", [] { return gudtBuildPackage(VictimSpec()); }, "", {"Victim Main"}},
+        {"undamaged", [] { return gudtBuildPackage(VictimPlan()); }, "", {"Victim Main"}},
         {"index count 2^31-1", [] { return Spoiled([](BuiltPackage& b) { gsPatchInt32(b.Bytes, kIndexCountField, 0x7FFFFFFF); }); },
          kPastEnd, {}},
         {"index count 2^31-1 with 20-byte entries",

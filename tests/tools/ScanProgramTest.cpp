@@ -63,7 +63,7 @@ TEST_F(ScanProgram, ReportStartsOnALineOfItsOwnAfterTheProgress)
         gflngFindFiles(std::string(kSampleDocuments) + "\\EA Games\\The Sims 2\\Downloads", "*.package", files);
     ASSERT_LT(sampleCount, 25);
     for (std::int32_t extra = sampleCount; extra < 25; ++extra) {
-        PackageSpec content;
+        PackagePlan content;
         content.Resources = {{kTypeOBJD, 1, static_cast<std::uint32_t>(extra), 0, "object", false}};
         WriteFile(downloads / "Extra" / ("Object" + std::to_string(extra) + ".package"), gudtBuildPackage(content).Bytes);
     }

@@ -27,7 +27,7 @@ bool IsRed(const QImage& image, int x)
 TEST_F(WindowTest, ProgressBarFollowsTheStepRule)
 {
     gsInitTypeIDs();
-    writer::PackageSpec contents;
+    writer::PackagePlan contents;
     contents.Resources.push_back({writer::kTypeOBJD, 1, 1, 0, "object", false});
     const std::string package = writer::gudtBuildPackage(contents).Bytes;
 

@@ -47,33 +47,33 @@ std::string gfstrBehaviourBody(std::string_view name, std::size_t bodySize)
     return body;
 }
 
-BuiltPackage gudtBuildPackage(const PackageSpec& spec)
+BuiltPackage gudtBuildPackage(const PackagePlan& plan)
 {
     BuiltPackage built;
-    built.EntryWidth = spec.IndexMinorVersion == 2 ? 24 : 20;
+    built.EntryWidth = plan.IndexMinorVersion == 2 ? 24 : 20;
     std::string& out = built.Bytes;
     out.assign(96, '\0');
 
-    for (const Resource& resource : spec.Resources) {
+    for (const Resource& resource : plan.Resources) {
         built.ResourceOffsets.push_back(out.size());
         built.StoredData.push_back(resource.Compress ? gfstrRefPackCompress(resource.Data) : resource.Data);
         out += built.StoredData.back();
     }
 
     built.IndexOffset = out.size();
-    for (std::size_t i = 0; i < spec.Resources.size(); ++i) {
-        const Resource& resource = spec.Resources[i];
+    for (std::size_t i = 0; i < plan.Resources.size(); ++i) {
+        const Resource& resource = plan.Resources[i];
         msAppendInt32(out, resource.Type);
         msAppendInt32(out, resource.Group);
         msAppendInt32(out, resource.Instance);
-        if (spec.IndexMinorVersion == 2)
+        if (plan.IndexMinorVersion == 2)
             msAppendInt32(out, resource.ResourceId);
         msAppendInt32(out, mfulngChecked(built.ResourceOffsets[i]));
         msAppendInt32(out, mfulngChecked(built.StoredData[i].size()));
     }
 
     built.HoleOffset = out.size();
-    for (const auto& [offset, size] : spec.Holes) {
+    for (const auto& [offset, size] : plan.Holes) {
         msAppendInt32(out, static_cast<std::uint32_t>(offset));
         msAppendInt32(out, static_cast<std::uint32_t>(size));
     }
@@ -87,13 +87,13 @@ BuiltPackage gudtBuildPackage(const PackageSpec& spec)
     msAppendInt32(header, 0);          // creation date
     msAppendInt32(header, 0);          // modification date
     msAppendInt32(header, 7);          // index major version
-    msAppendInt32(header, mfulngChecked(spec.Resources.size()));
+    msAppendInt32(header, mfulngChecked(plan.Resources.size()));
     msAppendInt32(header, mfulngChecked(built.IndexOffset));
     msAppendInt32(header, mfulngChecked(built.HoleOffset - built.IndexOffset));
-    msAppendInt32(header, mfulngChecked(spec.Holes.size()));
+    msAppendInt32(header, mfulngChecked(plan.Holes.size()));
     msAppendInt32(header, mfulngChecked(built.HoleOffset));
-    msAppendInt32(header, mfulngChecked(spec.Holes.size() * 8));
-    msAppendInt32(header, static_cast<std::uint32_t>(spec.IndexMinorVersion));
+    msAppendInt32(header, mfulngChecked(plan.Holes.size() * 8));
+    msAppendInt32(header, static_cast<std::uint32_t>(plan.IndexMinorVersion));
     header.resize(96, '\0');
     out.replace(0, 96, header);
     return built;

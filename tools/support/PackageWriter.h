@@ -39,7 +39,7 @@ struct Resource {
     bool Compress = false;  // store them RefPack-compressed
 };
 
-struct PackageSpec {
+struct PackagePlan {
     std::int32_t IndexMinorVersion = 2;
     std::vector<Resource> Resources;
     std::vector<std::pair<std::int32_t, std::int32_t>> Holes; // offset, size
@@ -65,7 +65,7 @@ struct BuiltPackage {
 };
 
 // Header, then the resources in order, then the index, then the hole table.
-BuiltPackage gudtBuildPackage(const PackageSpec& spec);
+BuiltPackage gudtBuildPackage(const PackagePlan& plan);
 
 // Overwrites 4 bytes at `offset` with a little-endian number.
 void gsPatchInt32(std::string& bytes, std::size_t offset, std::int32_t value);

@@ -32,9 +32,9 @@ void msWriteText(const fs::path& file, const std::string& text)
         throw std::runtime_error("cannot write " + file.string());
 }
 
-void msWritePackage(const fs::path& file, const PackageSpec& spec)
+void msWritePackage(const fs::path& file, const PackagePlan& plan)
 {
-    msWriteText(file, gudtBuildPackage(spec).Bytes);
+    msWriteText(file, gudtBuildPackage(plan).Bytes);
 }
 
 Resource mudtHack(std::uint32_t type, std::uint32_t group, std::uint32_t instance, const std::string& name,
@@ -88,7 +88,7 @@ void gsMakeSampleGame(const fs::path& prefix)
     constexpr std::uint32_t kGroupB = 0x7F10B002;
 
     // Two versions of the same time hack: the BHAV and BCON conflict.
-    PackageSpec speed;
+    PackagePlan speed;
     speed.Resources = {mudtHack(kTypeBHAV, kGroupA, 0x00001001, "Speed Up Time - Main", true),
                        mudtHack(kTypeBHAV, kGroupA, 0x00001002, "Speed Up Time - Helper", false),
                        mudtHack(kTypeBCON, kGroupA, 0x00001000, "Speed Tuning", false),
@@ -100,7 +100,7 @@ void gsMakeSampleGame(const fs::path& prefix)
     msWritePackage(downloads / "Hacks" / "SpeedUpTime_v2.package", speed);
 
     // A menu mod and a nested package that replaces the same menu and strings.
-    PackageSpec menus;
+    PackagePlan menus;
     menus.Resources = {mudtHack(kTypeTTAB, kGroupB, 0x00000080, "Interactions - Chat", true),
                        mudtHack(kTypeTTAs, kGroupB, 0x00000080, "Interaction strings", true),
                        mudtHack(kTypeBHAV, kGroupB, 0x00002000, "Chat - Guardian", false)};
@@ -109,17 +109,17 @@ void gsMakeSampleGame(const fs::path& prefix)
     msWritePackage(downloads / "Menus" / "Nested" / "ChatTweaks.package", menus);
 
     // One package holding the same constants twice: its name is listed twice.
-    PackageSpec twice;
+    PackagePlan twice;
     twice.Resources = {mudtHack(kTypeBCON, 0x7F330003, 0x00001000, "Tuning A", false),
                        mudtHack(kTypeBCON, 0x7F330003, 0x00001000, "Tuning B", false)};
     msWritePackage(downloads / "Hacks" / "DoubleTuning.package", twice);
 
     // Hacks only in the ignored group, and plain content: neither is examined.
-    PackageSpec ignored;
+    PackagePlan ignored;
     ignored.Resources = {mudtHack(kTypeBHAV, kIgnoredGroup, 0x00001001, "Global Override", false)};
     msWritePackage(downloads / "GlobalOnly.package", ignored);
     msWritePackage(downloads / "Hacks" / "GlobalOnlyToo.package", ignored);
-    PackageSpec chair;
+    PackagePlan chair;
     chair.Resources = {mudtContent(kTypeOBJD, 1, 2000, true), mudtContent(kTypeSTR, 2, 700, false)};
     chair.Holes = {{96, 16}};
     msWritePackage(downloads / "Objects" / "ModernChair.package", chair);
