@@ -10,6 +10,7 @@
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
+#include "platform/CodePage.h"
 #include "platform/DateText.h"
 #include "platform/PhaseTimes.h"
 #include "platform/WindowServices.h"
@@ -79,12 +80,7 @@ int main(int argc, char** argv)
     {
         const platform::PhaseTimer timer(platform::Phase::Report);
         // The report's lines end in CR LF in the file; on the terminal they end in LF.
-        for (std::size_t start = 0; start < report.size();) {
-            const std::size_t end = report.find("\r\n", start);
-            std::cout << report.substr(start, end - start) << "\n";
-            start = end == std::string::npos ? report.size() : end + 2;
-        }
-        std::cout.flush();
+        std::cout << platform::gfstrWithLfLineEnds(report) << std::flush;
     }
     if (platform::gfblnPhaseTimesOn())
         platform::gsPrintPhaseTimes(std::cerr);

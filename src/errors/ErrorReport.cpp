@@ -59,11 +59,6 @@ void gsReportErrorToConsole()
         return;
     }
     // The log's lines end in CR LF; on the terminal they end in LF.
-    for (std::size_t start = 0; start <= report.size();) {
-        const std::size_t end = std::min(report.find(kCrLf, start), report.size());
-        std::cerr << std::string_view(report).substr(start, end - start) << "\n";
-        start = end + 2;
-    }
-    std::cerr.flush();
+    std::cerr << platform::gfstrWithLfLineEnds(report + kCrLf) << std::flush;
     platform::gudtWindowServices().EndProgram(2);
 }

@@ -56,7 +56,7 @@ void msReadIndexEntries(ByteReader& reader, const PackageHeader& header, std::ve
         return;
     index.resize(static_cast<std::size_t>(header.IndexCount) + 1);
     const bool withResourceID = header.IndexMinorVersion == 2;
-    const std::uint64_t width = withResourceID ? 24 : 20;
+    const auto width = static_cast<std::uint64_t>(mflngEntryWidth(header));
     for (std::size_t i = 1; i < index.size(); ++i) {
         // One bounds check for the whole entry; its fields are then read from a reader of the
         // entry's own bytes, whose checks the compiler can settle from the width alone.

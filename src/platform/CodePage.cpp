@@ -2,6 +2,7 @@
 
 #include "platform/Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -61,6 +62,20 @@ std::string gfstrFromCodePage(std::string_view bytes)
     out.reserve(bytes.size());
     for (char byte : bytes)
         gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+    return out;
+}
+
+std::string gfstrWithLfLineEnds(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", start), text.size());
+        out.append(text.substr(start, end - start));
+        if (end < text.size())
+            out += '\n';
+        start = end + 2;
+    }
     return out;
 }
 

@@ -11,4 +11,7 @@ namespace platform {
 std::string gfstrToCodePage(std::string_view utf8);
 std::string gfstrFromCodePage(std::string_view bytes);
 
+// The text with each CR LF line end turned into LF, as a terminal shows text.
+std::string gfstrWithLfLineEnds(std::string_view text);
+
 } // namespace platform

@@ -25,6 +25,13 @@ TEST(CodePage, ConvertsUtf8ToWindows1252AndBack)
     EXPECT_EQ(platform::gfstrToCodePage(platform::gfstrFromCodePage(all)), all);
 }
 
+TEST(CodePage, TerminalTextEndsLinesInLf)
+{
+    EXPECT_EQ(platform::gfstrWithLfLineEnds("a\r\n \r\n\r\nb\r\n"), "a\n \n\nb\n");
+    EXPECT_EQ(platform::gfstrWithLfLineEnds("lone\rcr and lf\n"), "lone\rcr and lf\n");
+    EXPECT_EQ(platform::gfstrWithLfLineEnds(""), "");
+}
+
 TEST(DateText, MidnightShowsTheDateAlone)
 {
     std::tm midnight{};
