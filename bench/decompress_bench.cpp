@@ -3,7 +3,7 @@
 // in bytes of output.
 
 #include "BenchGame.h"
-#include "platform/Decompress.h"
+#include "package/Decompress.h"
 #include "support/RefPackEncoder.h"
 
 #include <benchmark/benchmark.h>
@@ -28,7 +28,7 @@ Corpus MakeCorpus(bool behaviour, std::size_t bytes)
         const std::string raw = behaviour ? bench::gfstrBehaviourData(random, "Sub - Check Motive " + std::to_string(corpus.Stored.size()))
                                           : bench::gfstrContentData(random, random.LogBetween(2000, 200000));
         corpus.Stored.push_back(gfstrRefPackCompress(raw));
-        if (platform::Decompress(corpus.Stored.back()) != raw)
+        if (Decompress(corpus.Stored.back()) != raw)
             throw std::logic_error("the corpus does not decompress to what was compressed");
         corpus.OutputBytes += raw.size();
     }
@@ -39,7 +39,7 @@ void Run(benchmark::State& state, const Corpus& corpus)
 {
     for (auto _ : state) {
         for (const std::string& stored : corpus.Stored) {
-            std::string out = platform::Decompress(stored);
+            std::string out = Decompress(stored);
             benchmark::DoNotOptimize(out.data());
         }
     }

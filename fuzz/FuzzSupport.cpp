@@ -45,12 +45,12 @@ const std::filesystem::path& gfScratch()
     setenv("WINEPREFIX", (gScratch / "prefix").c_str(), 1);
 
     platform::WindowServices& services = platform::gudtWindowServices();
-    services.PresentErrorTrap = [] {
+    gsSetErrorTrapPresenter([] {
         gsFail(__FILE__, __LINE__,
                "the error trap was reached: " + std::to_string(glngErrNumber) + " " + gstrErrDescription + " in " +
                    gstrErrModule + "." + gstrErrProcedure + " at " + std::to_string(glngErrLocation) + " (" +
                    gstrErrData + ")");
-    };
+    });
     services.ShowCriticalMessage = [](const std::string& message, const std::string& title) {
         gsFail(__FILE__, __LINE__, "a critical message: " + title + ": " + message);
     };

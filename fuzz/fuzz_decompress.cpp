@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 
-#include "platform/Decompress.h"
+#include "package/Decompress.h"
 #include "support/RefPackEncoder.h"
 
 #include <vector>
@@ -74,15 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // libFuzzer's buffer is exactly `size` bytes long, so any read past the input is seen.
     const std::string_view stored = gfBytes(data, size);
-    const std::string decoded = platform::Decompress(stored);
+    const std::string decoded = Decompress(stored);
     FUZZ_CHECK(decoded == mfstrPlainDecode(stored));
     // The scan reads a name from the first 64 bytes only and decodes just the first 265 stored
     // bytes for it: they must give the same 64 bytes as the whole stream.
-    FUZZ_CHECK(platform::Decompress(stored.substr(0, 265)).substr(0, 64) == decoded.substr(0, 64));
+    FUZZ_CHECK(Decompress(stored.substr(0, 265)).substr(0, 64) == decoded.substr(0, 64));
 
     // The encoder costs far more than the decoder (it sets up its match tables on every call),
     // so one input length in eight takes the round trip.
     const std::string packed = stored.size() % 8 == 0 ? gfstrRefPackCompress(stored) : std::string();
-    FUZZ_CHECK(packed.empty() || platform::Decompress(packed) == stored);
+    FUZZ_CHECK(packed.empty() || Decompress(packed) == stored);
     return 0;
 }

@@ -7,6 +7,7 @@
 //
 // Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
 
+#include "app/ErrorReport.h"
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
@@ -14,6 +15,7 @@
 #include "platform/DateText.h"
 #include "platform/PhaseTimes.h"
 #include "platform/WindowServices.h"
+#include "errors/modErrorTrap.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +45,8 @@ int main(int argc, char** argv)
                "the program.\n";
         return &out == &std::cout ? 0 : 64;
     }
+    // An unexpected failure writes the error log, prints the error report and ends with exit code 2.
+    gsSetErrorTrapPresenter(gsReportErrorToConsole);
     platform::gudtWindowServices().ShowCriticalMessage = [](const std::string& message, const std::string& title) {
         std::cerr << title << ": " << message << "\n";
     };

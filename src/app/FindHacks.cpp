@@ -4,8 +4,8 @@
 #include "errors/modErrorTrap.h"
 #include "package/modBinarySupport.h"
 #include "package/modSimsPackage.h"
+#include "platform/AppInfo.h"
 #include "platform/PhaseTimes.h"
-#include "platform/WinPath.h"
 
 
 std::vector<HackResource> gudtBHAVTable(1);
@@ -191,18 +191,21 @@ std::string mfstrRelativePackageName(const std::string& path)
     return path.substr(position);
 }
 
+void gsRemoveDecompressionLog() { gsKillFile(platform::gfstrAppPath() + "\\DecompError.log"); }
+
 bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgress)
 {
     return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
         glngErrLocation = 1000;
-        // Each package's folder is resolved once, not again for every package in it.
-        const platform::PathMemory pathMemory;
+        gsRemoveDecompressionLog();
         for (auto* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
             table->assign(1, HackResource{});
         gudtUnreadablePackages.assign(1, PackageRef{});
         Tables tables;
 
-        std::vector<std::string> files;
+        // Each package keeps the folder the walk found it in, so that opening it does not look
+        // that folder up again.
+        std::vector<platform::FoundFile> files;
         std::int32_t count = 0;
         {
             const platform::PhaseTimer timer(platform::Phase::Listing);
@@ -214,11 +217,12 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         PackageFile package;
         PackageDamage damage;
         for (std::int32_t m = 1; m <= count; ++m) {
-            const std::string& path = files[static_cast<std::size_t>(m)];
+            const platform::FoundFile& file = files[static_cast<std::size_t>(m)];
+            const std::string& path = file.Path;
             bool hasHackCode = false;
             {
                 const platform::PhaseTimer timer(platform::Phase::IndexReads);
-                gsLoadPackageIndexOnly(path, index, damage);
+                gsLoadPackageIndexOnly(file, index, damage);
                 hasHackCode = damage.Number == 0 && gfblnHasHackCode(index);
             }
             if (damage.Number != 0) {
@@ -226,7 +230,7 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
             } else if (hasHackCode) {
                 {
                     const platform::PhaseTimer timer(platform::Phase::FullLoads);
-                    gsLoadPackage(path, package, damage);
+                    gsLoadPackage(file, package, damage);
                 }
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
                 if (damage.Number != 0)

@@ -39,6 +39,10 @@ using ProgressDrawer = std::function<void(std::int32_t done, std::int32_t count)
 // (the window unloads only then).
 bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgress);
 
+// Removes DecompError.log from the program folder, where a decompression library of the past
+// left its failures; the scan does it once as it starts. Our decoder never writes the log.
+void gsRemoveDecompressionLog();
+
 // A package path from its first "\downloads" (without regard to case) on, in its own case;
 // raises 5 when the path holds none.
 std::string mfstrRelativePackageName(const std::string& path);

@@ -5,6 +5,7 @@
 #include "platform/Folders.h"
 #include "platform/WindowServices.h"
 
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -20,15 +21,15 @@ public:
     void Add(platform::Folder folder)
     {
         if (seen_.insert(folder.Identity).second)
-            folders_.push_back(std::move(folder));
+            folders_.push_back(std::make_shared<const platform::Folder>(std::move(folder)));
     }
     std::size_t Count() const { return folders_.size(); }
-    // By value: the list may grow while the folder is being listed.
-    platform::Folder At(std::size_t index) const { return folders_[index]; }
-    const std::vector<platform::Folder>& All() const { return folders_; }
+    // Shared: the list may grow while the folder is being listed, and found files keep it.
+    std::shared_ptr<const platform::Folder> At(std::size_t index) const { return folders_[index]; }
+    const std::vector<std::shared_ptr<const platform::Folder>>& All() const { return folders_; }
 
 private:
-    std::vector<platform::Folder> folders_;
+    std::vector<std::shared_ptr<const platform::Folder>> folders_;
     std::set<platform::FolderIdentity> seen_;
 };
 
@@ -36,6 +37,19 @@ private:
 
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
                             std::vector<std::string>& files)
+{
+    std::vector<platform::FoundFile> found;
+    const std::int32_t count = gflngFindFiles(startFolder, pattern, found);
+    // The list grows as the walk's own does: untouched when nothing is found.
+    for (std::size_t i = 1; i < found.size(); ++i) {
+        files.resize(i + 1);
+        files[i] = std::move(found[i].Path);
+    }
+    return count;
+}
+
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
+                            std::vector<platform::FoundFile>& files)
 {
     std::int32_t result = 0;
     gfblnRunHandled(kModule, "gflngFindFiles", [&] {
@@ -54,7 +68,8 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             }
             if (index >= folders.Count())
                 break;
-            const platform::Folder folder = folders.At(index);
+            const std::shared_ptr<const platform::Folder> found = folders.At(index);
+            const platform::Folder& folder = *found;
             bool folderAnswered = false;
             for (const platform::FolderEntry& entry :
                  platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders)) {
@@ -80,11 +95,14 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
         glngErrLocation = 4000;
         gstrErrData.clear();
         std::int32_t count = 0;
-        for (const platform::Folder& folder : folders.All()) {
-            for (const std::string& name : platform::gfstrListFolder(folder, pattern, platform::ListKind::Files)) {
+        for (const auto& folder : folders.All()) {
+            for (std::string& name : platform::gfstrListFolder(*folder, pattern, platform::ListKind::Files)) {
                 ++count;
                 files.resize(static_cast<std::size_t>(count) + 1);
-                files[static_cast<std::size_t>(count)] = folder.Windows + "\\" + name;
+                platform::FoundFile& file = files[static_cast<std::size_t>(count)];
+                file.Path = folder->Windows + "\\" + name;
+                file.In = folder;
+                file.Name = std::move(name);
             }
         }
         result = count;

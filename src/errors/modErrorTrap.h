@@ -4,6 +4,7 @@
 #include "errors/Failure.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,8 +17,17 @@ extern std::string gstrErrProcedure;   // the failing procedure
 extern std::string gstrErrData;        // the file or folder entry being worked on, or empty
 
 // Presents the unrecoverable-error dialog modally; returns only when the dialog was dismissed
-// without ending the program.
+// without ending the program. What presents it is the program's choice (below).
 void gsErrorTrap();
+
+// How the trap presents the error record: the window program shows the error dialog, the
+// headless program prints the error report; tests record the call. The program installs its
+// own before anything can fail. Without one, the trap prints the number and description to
+// standard error and ends the program with exit code 2.
+using ErrorTrapPresenter = std::function<void()>;
+void gsSetErrorTrapPresenter(ErrorTrapPresenter presenter);
+// The presenter in use (empty when none is installed), so a stand-in can be undone.
+const ErrorTrapPresenter& gudtErrorTrapPresenter();
 
 // The standard handler: records number, description, module and procedure in that order and
 // calls the trap. Location code and error data are left as the procedure set them.

@@ -1,11 +1,9 @@
 #include "package/modSimsPackage.h"
 
-#include "app/modUtility.h"
 #include "errors/modErrorTrap.h"
 #include "package/ByteReader.h"
 #include "package/modBinarySupport.h"
-#include "platform/AppInfo.h"
-#include "platform/Decompress.h"
+#include "package/Decompress.h"
 #include "platform/FileAccess.h"
 
 #include <array>
@@ -120,6 +118,13 @@ void gsInitTypeIDs()
 
 void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index, PackageDamage& damage)
 {
+    gsLoadPackageIndexOnly(platform::FoundFile{path, nullptr, {}}, index, damage);
+}
+
+void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
+                            PackageDamage& damage)
+{
+    const std::string& path = file.Path;
     damage = {};
     try {
         glngErrLocation = 1000;
@@ -127,21 +132,21 @@ void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEnt
         glngErrLocation = 2000;
         gstrErrData = "Filename = " + path;
         glngErrLocation = 2500;
-        platform::InputFile file(path);
+        platform::InputFile input(file);
         glngErrLocation = 3000;
         std::array<char, kHeaderSize> headerBytes{};
-        if (file.Size() < kHeaderSize)
+        if (input.Size() < kHeaderSize)
             gsRaiseDamaged(errPastEnd);
-        file.ReadAt(0, headerBytes);
+        input.ReadAt(0, headerBytes);
         ByteReader headerReader(std::string_view(headerBytes.data(), headerBytes.size()));
         const PackageHeader header = mudtReadHeader(headerReader);
         glngErrLocation = 4000;
         const std::int64_t width = mflngEntryWidth(header);
-        msCheckTable(header.IndexOffset, header.IndexCount, width, file.Size());
+        msCheckTable(header.IndexOffset, header.IndexCount, width, input.Size());
         if (header.IndexCount > 0) {
             // The whole index in one read; msCheckTable bounded its size by the file's.
             std::string indexBytes(static_cast<std::size_t>(header.IndexCount * width), '\0');
-            file.ReadAt(header.IndexOffset, indexBytes);
+            input.ReadAt(header.IndexOffset, indexBytes);
             ByteReader indexReader(indexBytes);
             msReadIndexEntries(indexReader, header, index);
         }
@@ -163,12 +168,17 @@ void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEnt
 
 void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage)
 {
+    gsLoadPackage(platform::FoundFile{std::move(path), nullptr, {}}, package, damage);
+}
+
+void gsLoadPackage(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage)
+{
     damage = {};
     gfblnRunHandled(kModule, "gsLoadPackage", [&] {
         glngErrLocation = 1000;
-        if (path.empty())
+        if (file.Path.empty())
             return;
-        gsOpenPackageFile(path, package, damage);
+        gsOpenPackageFile(file, package, damage);
     });
 }
 
@@ -180,6 +190,12 @@ void gsLoadPackage(std::string path, PackageFile& package)
 
 void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDamage& damage)
 {
+    gsOpenPackageFile(platform::FoundFile{path, nullptr, {}}, package, damage);
+}
+
+void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage)
+{
+    const std::string& path = file.Path;
     damage = {};
     try {
         glngErrLocation = 1000;
@@ -188,11 +204,11 @@ void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
         package.Index.assign(1, PackageIndexEntry{});
         package.Holes.assign(1, PackageHole{});
         package.Resources.assign(1, PackageResource{});
-        platform::InputFile file(path);
+        platform::InputFile input(file);
 
         glngErrLocation = 2000;
         // One read of the whole file; every table and resource is then a view into it.
-        auto contents = std::make_shared<const std::string>(file.ReadAll());
+        auto contents = std::make_shared<const std::string>(input.ReadAll());
         package.Contents = contents;
         const std::int64_t fileSize = static_cast<std::int64_t>(contents->size());
         ByteReader reader(*contents);
@@ -241,13 +257,14 @@ std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)
 {
     std::string result;
     gfblnRunHandled(kModule, "gfstrDecompressFile", [&] {
+        // DecompError.log is removed where a scan starts (gsRemoveDecompressionLog), not here:
+        // our decoder never writes it.
         glngErrLocation = 1000;
-        gsKillFile(platform::gfstrAppPath() + "\\DecompError.log");
         glngErrLocation = 2000;
         glngErrLocation = 3000;
         // The compression signature sits at bytes 4 and 5 of the stored resource.
         if (data.size() >= 6 && data.substr(4, 2) == gfstrHexToBin("FB10"))
-            result = platform::Decompress(data, wanted);
+            result = Decompress(data, wanted);
         else
             result = std::string(data.substr(0, wanted));
         glngErrLocation = 4000;

@@ -3,6 +3,7 @@
 // behaviour resource types, decompression of a resource and the hack-code test.
 
 #include "package/SimsID.h"
+#include "platform/Folders.h"
 
 #include <cstdint>
 #include <memory>
@@ -94,15 +95,21 @@ SimsID gfstr4HexToSimsID(std::string_view text);
 void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index,
                             PackageDamage& damage);
 void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index);
+// The same for a file a folder walk found, opened in its folder without looking that up again.
+void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
+                            PackageDamage& damage);
 
 // Loads header, index, hole table and every resource's bytes. An empty path reads nothing.
 void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage);
 void gsLoadPackage(std::string path, PackageFile& package);
 void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDamage& damage);
+// The same for a file a folder walk found.
+void gsLoadPackage(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage);
+void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage);
 
 // The uncompressed bytes of a resource as stored: compressed ones (10 FB at bytes 4-5) go to
 // the RefPack decoder, others come back unchanged; the empty text after a trapped failure.
-// A caller that reads only the first `wanted` bytes gets just those (see platform::Decompress).
+// A caller that reads only the first `wanted` bytes gets just those (see Decompress).
 std::string gfstrDecompressFile(std::string_view data, std::size_t wanted = std::string_view::npos);
 
 // True when the index holds a BHAV, BCON, TTAB or TTAs entry outside the ignored group.

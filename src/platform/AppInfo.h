@@ -12,4 +12,7 @@ std::string gfstrAppPath();
 // Replaces the program folder (tests point it at a folder of their own); empty restores it.
 void gsSetAppPath(std::string windowsPath);
 
+// From the host: the folder of the running program in Windows form, whatever gsSetAppPath says.
+std::string gfstrProgramFolder();
+
 } // namespace platform

@@ -1,11 +1,13 @@
 #pragma once
-// File access by Windows-form path. Every operation resolves the path through the Wine model
-// of WinPath.h and raises a Failure with the error numbers of errors/Failure.h.
+// File access by Windows-form path. Every operation raises a Failure with the error numbers
+// of errors/Failure.h.
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/Folders.h"
 
 namespace platform {
 
@@ -14,6 +16,9 @@ namespace platform {
 class InputFile {
 public:
     explicit InputFile(std::string_view windowsPath);
+    // The file a folder walk found: opened in its folder by its name, as its path would open it,
+    // without looking the folder up again.
+    explicit InputFile(const FoundFile& file);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -29,6 +34,9 @@ public:
     std::string ReadAll();
 
 private:
+    void Open(const std::string& hostPath);  // opens a host path as this file
+    void Take(int fd);                        // keeps an open descriptor of a regular file
+
     int fd_ = -1;
     std::int64_t size_ = 0;
 };

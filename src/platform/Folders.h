@@ -4,17 +4,16 @@
 // Listings behave as a Windows directory search does under Wine: a wildcard pattern matched
 // without regard to case, names that begin with "." hidden and never returned, and the names
 // in NTFS order rather than the host's readdir order. Failures raise the error numbers of
-// errors/Failure.h through the path layer (WinPath.h).
+// errors/Failure.h. Name rules and wildcards: platform/Names.h.
 
 #include <compare>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/WinPath.h"
 
 namespace platform {
 
@@ -40,6 +39,9 @@ struct FolderIdentity {
     std::uint64_t Index = 0;
     auto operator<=>(const FolderIdentity&) const = default;
 };
+
+// The kind of a folder entry as the host listing reports it (Unknown when the host does not say).
+enum class HostEntryType { File, Folder, Link, Other, Unknown };
 
 // A folder resolved once: its Windows form as the program wrote it and the host folder it
 // names. Entries below it are reached without resolving the folder's path again.
@@ -79,9 +81,6 @@ std::vector<FolderEntry> gudtListFolderEntries(const Folder& folder, std::string
 // The same for a Windows-form folder path followed by "\" and the pattern ("C:\x\*.package").
 std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern, ListKind kind);
 
-// True when `name` matches the wildcard pattern as gfstrListFolder matches it.
-bool gfblnPatternMatches(std::string_view pattern, std::string_view name);
-
 // True when the path names an entry of the kind that is not hidden (a directory search for
 // that one name would find it). A missing entry or folder on the way is false; a bad name
 // raises 52.
@@ -98,6 +97,14 @@ std::int32_t gflngGetAttr(const Folder& folder, std::string_view name);
 // false for the first entry of each folder): every folder on the way can then be searched, so
 // reading its attributes could only find it not a folder, or fail as vanished (53).
 bool gfblnIsFolderEntry(const Folder& folder, const FolderEntry& entry, bool& folderAnswered);
+
+// A file found in a folder: its Windows-form path (folder + "\" + name), and the folder and
+// the name it was found under, so that opening it looks the folder up no more.
+struct FoundFile {
+    std::string Path;
+    std::shared_ptr<const Folder> In;
+    std::string Name;
+};
 
 // Sets an entry's attributes to normal: clears read-only by giving the owner write permission.
 void gsSetAttrNormal(std::string_view windowsPath);
@@ -118,5 +125,9 @@ enum class FileOperation { GetAttr, SetAttrNormal, Delete, MakeFolder };
 // deletion), a device error. An empty hook removes it.
 using FaultHook = std::function<std::int32_t(FileOperation operation, std::string_view windowsPath)>;
 void gsSetFaultHook(FaultHook hook);
+
+// For hosts: raises what the hook gives for this operation on this entry, if anything.
+void gsCheckFileFault(FileOperation operation, std::string_view windowsPath);
+void gsCheckFileFault(FileOperation operation, const Folder& folder, std::string_view name);
 
 } // namespace platform

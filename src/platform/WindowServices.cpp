@@ -1,7 +1,5 @@
 #include "platform/WindowServices.h"
 
-#include "errors/ErrorReport.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -23,9 +21,6 @@ namespace {
 WindowServices gudtDefaultWindowServices()
 {
     WindowServices services;
-    // Without windows the report goes to the error log and standard error, then the program
-    // ends with exit code 2.
-    services.PresentErrorTrap = [] { gsReportErrorToConsole(); };
     services.ProcessEvents = [] {};
     services.ShowCriticalMessage = [](const std::string& message, const std::string& title) {
         std::cerr << title << ": " << message << "\n";

@@ -8,8 +8,6 @@
 namespace platform {
 
 struct WindowServices {
-    // Shows the error report modally; returns when it was dismissed without ending the program.
-    std::function<void()> PresentErrorTrap;
     // Lets the user interface process its pending events.
     std::function<void()> ProcessEvents;
     // A modal message box with one OK button and the critical icon.
@@ -18,8 +16,8 @@ struct WindowServices {
     std::function<void(int exitCode)> EndProgram;
 };
 
-// The services in use. Defaults: the error report is written to errorlog.txt and standard error
-// and the program ends with exit code 2; events are not processed; messages go to standard error.
+// The services in use. Defaults: events are not processed; messages go to standard error; the
+// program ends after flushing its output. (The error trap is installed apart: errors/modErrorTrap.h.)
 WindowServices& gudtWindowServices();
 
 // The default services, for restoring after a stand-in.

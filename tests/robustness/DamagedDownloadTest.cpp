@@ -8,7 +8,7 @@
 #include "app/modSims2General.h"
 #include "package/modSimsPackage.h"
 #include "platform/AppInfo.h"
-#include "platform/Decompress.h"
+#include "package/Decompress.h"
 #include "support/AllocationMeter.h"
 #include "support/PackageWriter.h"
 #include "support/RefPackEncoder.h"
@@ -273,7 +273,7 @@ TEST_F(DamagedDownload, NamesFromLongStreamsMatchTheWholeDecoding)
     for (std::size_t i = 0; i < streams.size(); ++i) {
         WriteFile(Victim(), WithStream(streams[i]).Bytes);
         ScanBody();
-        const std::string whole = platform::Decompress(streams[i]).substr(0, 64);
+        const std::string whole = Decompress(streams[i]).substr(0, 64);
         EXPECT_EQ(NewBHAVNames(), std::vector<std::string>{whole.substr(0, whole.find('\0'))}) << "stream " << i;
     }
     EXPECT_TRUE(trapCalls.empty());

@@ -22,10 +22,11 @@ void TrapTest::SetUp()
 {
     gsResetErrorRecord();
     saved_ = platform::gudtWindowServices();
-    platform::gudtWindowServices().PresentErrorTrap = [this] {
+    savedTrap_ = gudtErrorTrapPresenter();
+    gsSetErrorTrapPresenter([this] {
         trapCalls.push_back({glngErrLocation, glngErrNumber, gstrErrDescription, gstrErrModule,
                              gstrErrProcedure, gstrErrData});
-    };
+    });
     std::string pattern = (std::filesystem::temp_directory_path() / "clashwick-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot make a scratch folder");
@@ -38,6 +39,7 @@ void TrapTest::SetUp()
 void TrapTest::TearDown()
 {
     platform::gudtWindowServices() = saved_;
+    gsSetErrorTrapPresenter(savedTrap_);
     std::error_code ignored;
     std::filesystem::remove_all(scratch_, ignored);
     unsetenv("WINEPREFIX");

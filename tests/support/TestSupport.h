@@ -44,6 +44,7 @@ protected:
 private:
     std::filesystem::path scratch_;
     platform::WindowServices saved_;
+    ErrorTrapPresenter savedTrap_;
 };
 
 void gsResetErrorRecord();

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// Compresses raw bytes into the stored form platform::Decompress reads: the total stored length
+// Compresses raw bytes into the stored form Decompress reads: the total stored length
 // (4 bytes, little-endian), 10 FB, the raw size (3 bytes, big-endian), then the commands.
 // Throws std::invalid_argument when raw is longer than 16 MiB - 1 bytes, the largest size the
 // 24-bit field can declare.

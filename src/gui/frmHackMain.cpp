@@ -1,0 +1,90 @@
+#include "gui/frmHackMain.h"
+
+#include "app/AppIdentity.h"
+#include "app/ScanCommand.h"
+#include "app/StartUp.h"
+#include "gui/frmFindHacks.h"
+#include "platform/DateText.h"
+#include "gui/qt/QtWindowServices.h"
+#include "gui/qt/Twips.h"
+#include "gui/qt/WindowPlacement.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+using gui::qt::TwipsRect;
+using gui::qt::TwipsSize;
+
+frmHackMain::frmHackMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmHackMain"));
+    // Until start-up puts the version in, the caption is the product and its copyright.
+    setWindowTitle(QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())) +
+                   QStringLiteral(" - ") +
+                   QString::fromUtf8(kAppCopyright.data(), static_cast<qsizetype>(kAppCopyright.size())));
+    setFixedSize(TwipsSize(10095, 6675));
+
+    // Made in tab order. cmdFocus lies below the visible client area.
+    cmdFocus = new QPushButton(QStringLiteral("Focus"), this);
+    cmdFocus->setObjectName(QStringLiteral("cmdFocus"));
+    cmdFocus->setGeometry(TwipsRect(6060, 7500, 735, 255));
+
+    cmdScan = new QPushButton(QStringLiteral("Scan"), this);
+    cmdScan->setObjectName(QStringLiteral("cmdScan"));
+    cmdScan->setGeometry(TwipsRect(4560, 6240, 975, 375));
+
+    txtHackReport = new QPlainTextEdit(this);
+    txtHackReport->setObjectName(QStringLiteral("txtHackReport"));
+    txtHackReport->setGeometry(TwipsRect(120, 180, 9855, 5955));
+    txtHackReport->setTabChangesFocus(true);
+    txtHackReport->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtHackReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    QWidget::setTabOrder(cmdFocus, cmdScan);
+    QWidget::setTabOrder(cmdScan, txtHackReport);
+
+    connect(cmdScan, &QPushButton::clicked, this, [this] { cmdScan_Click(); });
+}
+
+frmHackMain::~frmHackMain() = default;
+
+void frmHackMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && !placed_) {
+        gui::qt::gsCentreOnScreen(*this);
+        placed_ = true;
+    }
+}
+
+bool frmHackMain::Form_Load()
+{
+    std::string caption;
+    if (!gfblnStartUp(caption))
+        return false;
+    setWindowTitle(QString::fromStdString(caption));
+    return true;
+}
+
+void frmHackMain::cmdScan_Click()
+{
+    ScanCommandHooks hooks;
+    hooks.MoveFocusToSink = [this] { cmdFocus->setFocus(); };
+    hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
+    hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
+    std::string displayText;
+    if (!gfblnScanCommand(hooks, displayText))
+        return;
+    txtHackReport->setPlainText(gui::qt::gfqsDisplayText(displayText));
+    report_ = std::move(displayText);
+}
+
+void frmHackMain::msShowScanForm(const std::string& meshPath)
+{
+    // One scan window, made on first use and shown again by every later scan.
+    if (!findHacks_)
+        findHacks_ = std::make_unique<frmFindHacks>(this);
+    findHacks_->SetMeshPath(meshPath);
+    findHacks_->exec();
+}

@@ -1,0 +1,22 @@
+#include "platform/PathText.h"
+
+namespace platform {
+
+bool gfblnIsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::size_t gflngLastSeparator(std::string_view path)
+{
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (gfblnIsSeparator(path[i - 1]))
+            return i - 1;
+    }
+    return std::string_view::npos;
+}
+
+bool gfblnHasDriveLetter(std::string_view path)
+{
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+} // namespace platform

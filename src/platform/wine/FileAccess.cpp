@@ -1,0 +1,193 @@
+#include "platform/FileAccess.h"
+
+#include "errors/Failure.h"
+#include "platform/Names.h"
+#include "platform/Paths.h"
+#include "platform/wine/HostErrors.h"
+#include "platform/wine/HostFolder.h"
+#include "platform/wine/PathResolve.h"
+
+#include <cerrno>
+#include <limits>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+using namespace wine;
+
+namespace {
+
+// Output is handed to the host in pieces of this size.
+constexpr std::size_t kOutputBufferSize = 64 * 1024;
+
+[[noreturn]] void msCloseAndRaise(int fd, std::int32_t number)
+{
+    ::close(fd);
+    gsRaise(number);
+}
+
+// Writes all of `bytes`; the host error that stopped it, or 0.
+int mfintWriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;  // a write that takes nothing and reports nothing: the disk is full
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+} // namespace
+
+// ---- InputFile -----------------------------------------------------------------------------
+
+// O_NONBLOCK: opening a named pipe must not wait for a writer. It has no effect on the regular
+// files that are all InputFile goes on to read.
+constexpr int kInputFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+InputFile::InputFile(std::string_view windowsPath)
+{
+    Open(gfstrHostPath(windowsPath));
+}
+
+InputFile::InputFile(const FoundFile& file)
+{
+    if (!file.In) {
+        Open(gfstrHostPath(file.Path));
+        return;
+    }
+    if (!gfblnEntryName(file.Name))
+        gsRaise(errBadFileName);
+    // The name as the listing gave it is nearly always there; only when it is not (renamed to
+    // another case meanwhile, say) is it looked up as a path's last component is.
+    std::string host = gfstrJoinHost(file.In->Host, file.Name);
+    const int fd = ::open(host.c_str(), kInputFlags);
+    if (fd >= 0) {
+        Take(fd);
+        return;
+    }
+    if (errno != ENOENT)
+        gsRaisePathError(errno, PathPart::Last);
+    Open(gfstrHostChild(file.In->Host, file.Name, PathUse::Existing));
+}
+
+void InputFile::Open(const std::string& hostPath)
+{
+    const int fd = ::open(hostPath.c_str(), kInputFlags);
+    if (fd < 0)
+        gsRaisePathError(errno, PathPart::Last);
+    Take(fd);
+}
+
+void InputFile::Take(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        msCloseAndRaise(fd, gflngPathErrorNumber(error, PathPart::Last));
+    }
+    if (!S_ISREG(st.st_mode))
+        msCloseAndRaise(fd, errPathFileAccess);  // a folder (or device) where a file was expected
+    fd_ = fd;
+    size_ = static_cast<std::int64_t>(st.st_size);
+}
+
+InputFile::~InputFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void InputFile::ReadAt(std::int64_t offset, std::span<char> buffer)
+{
+    if (offset < 0)
+        gsRaise(errBadRecord);
+    if (fd_ < 0)
+        gsRaise(errBadFileName);
+    // The whole span is checked against the size before anything is read, so a short file
+    // fails the same way wherever it ends, and no count from the file's own bytes can make
+    // this read past what the file holds.
+    if (offset > size_ || buffer.size() > static_cast<std::uint64_t>(size_ - offset))
+        gsRaise(errPastEnd);
+
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                                    static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (got > 0)
+            done += static_cast<std::size_t>(got);
+        else if (got == 0)
+            gsRaise(errPastEnd);  // the file was cut short after it was opened
+        else if (errno != EINTR)
+            gsRaisePathError(errno, PathPart::Last);
+    }
+}
+
+std::string InputFile::ReadAll()
+{
+    std::string all(static_cast<std::size_t>(size_), '\0');
+    ReadAt(0, all);
+    return all;
+}
+
+// ---- OutputFile ----------------------------------------------------------------------------
+
+OutputFile::OutputFile(std::string_view windowsPath)
+{
+    const std::string host = gfstrHostPath(windowsPath, PathUse::ToCreate);
+    // A read-only file is not overwritten, as on Windows (the owner could write it on the host).
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        gsRaise(errPermission);
+    const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        gsRaisePathError(errno, PathPart::Last);
+    fd_ = fd;
+}
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0) {
+        mfintWriteAll(fd_, buffer_);  // a destructor cannot report; Close() is where failures show
+        ::close(fd_);
+    }
+}
+
+void OutputFile::Write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        gsRaise(errBadFileName);
+    buffer_ += bytes;
+    if (buffer_.size() < kOutputBufferSize)
+        return;
+    const int error = mfintWriteAll(fd_, buffer_);
+    buffer_.clear();
+    if (error != 0)
+        gsRaisePathError(error, PathPart::Last);
+}
+
+void OutputFile::Close()
+{
+    if (fd_ < 0)
+        return;
+    const int fd = std::exchange(fd_, -1);
+    int error = mfintWriteAll(fd, buffer_);
+    buffer_.clear();
+    // close() reports the failure of a write that a network or full file system deferred.
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    if (error != 0)
+        gsRaisePathError(error, PathPart::Last);
+}
+
+} // namespace platform

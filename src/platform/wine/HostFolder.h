@@ -1,0 +1,34 @@
+#pragma once
+// Host folders as the host itself gives them: plain joining of host paths, whether an entry is
+// there, and the raw listing of a folder.
+
+#include "platform/Folders.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::wine {
+
+// The host path of `name` in `hostFolder` by plain joining (no lookup).
+std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name);
+
+// True when the host path names an entry (a link to nothing included). When it is false, errno
+// tells why.
+bool gfblnHostEntryThere(const std::string& hostPath);
+
+// The canonical form of an existing host path (links followed, no "." or ".."), or nothing
+// when it does not exist.
+std::optional<std::string> gfstrCanonicalHost(const std::string& hostPath);
+
+// The host's current folder.
+std::string gfstrCurrentFolder();
+
+// Calls `visit` for each entry of a host folder other than "." and "..", in the host's order.
+// Returns false, without calling `visit`, when the folder is missing or is not a folder; other
+// failures raise.
+bool gfblnReadHostFolder(const std::string& hostFolder,
+                         const std::function<void(std::string_view name, HostEntryType type)>& visit);
+
+} // namespace platform::wine

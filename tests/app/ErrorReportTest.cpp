@@ -1,0 +1,122 @@
+// The error report, the error log and the trap of the program without windows.
+
+#include "app/ErrorReport.h"
+
+#include "app/modSims2General.h"
+#include "platform/AppInfo.h"
+#include "support/TestSupport.h"
+
+#include <optional>
+
+namespace {
+
+class ErrorReportTest : public testsupport::TrapTest {
+protected:
+    void SetUp() override
+    {
+        TrapTest::SetUp();
+        std::filesystem::create_directories(Scratch() / "app");
+        appPath = WinPath(Scratch() / "app");
+        platform::gsSetAppPath(appPath);
+        gstrDocumentsPath = "C:\\users\\player\\Documents";
+        gstrSims2Path = "C:\\Program Files\\EA GAMES\\The Sims 2";
+    }
+    void TearDown() override
+    {
+        platform::gsSetAppPath("");
+        gstrDocumentsPath.clear();
+        gstrSims2Path.clear();
+        TrapTest::TearDown();
+    }
+    std::filesystem::path LogFile() const { return Scratch() / "app" / "errorlog.txt"; }
+
+    std::string appPath;
+};
+
+struct ReportCase {
+    const char* Name;
+    std::int32_t Number;
+    std::int32_t Location;
+    const char* Documents;
+    const char* Data;    // as the program holds it (UTF-8)
+    const char* LogData; // as the log holds it (Windows-1252)
+};
+
+TEST_F(ErrorReportTest, ReportAndLogHoldTheWholeRecord)
+{
+    const ReportCase cases[] = {
+        {"no extra data", 53, 2500, "C:\\users\\player\\Documents", "", ""},
+        {"extra data", 76, 3000, "C:\\users\\player\\Documents", "Filename = C:\\Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD.package",
+         "Filename = C:\\Caf\xE9 \x80 ?.package"},
+        {"negative number", -2147024894, 1000, "C:\\users\\player\\Documents", "", ""},
+        {"zero number", 0, 0, "C:\\users\\player\\Documents", "", ""},
+        {"empty documents path", 5, 1000, "", "", ""},
+    };
+    for (const ReportCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        glngErrNumber = c.Number;
+        glngErrLocation = c.Location;
+        gstrErrDescription = "File not found";
+        gstrErrModule = "modSimsPackage";
+        gstrErrProcedure = "gsLoadPackage";
+        gstrErrData = c.Data;
+        gstrDocumentsPath = c.Documents;
+        // A longer log of an earlier run must be replaced, not appended to.
+        WriteFile(LogFile(), std::string(5000, 'x'));
+
+        const std::string expected = "Clashwick - Version 2.00.03\r\n\r\n"
+                                     "Error: " + std::to_string(c.Number) + "\r\n"
+                                     "File not found\r\n\r\n"
+                                     "Module: modSimsPackage\r\n"
+                                     "Procedure: gsLoadPackage\r\n"
+                                     "Location: " + std::to_string(c.Location) + "\r\n\r\n"
+                                     "Install Path: " + appPath + "\r\n"
+                                     "Data Path: " + c.Documents + "\r\n"
+                                     "Sims Path: C:\\Program Files\\EA GAMES\\The Sims 2\r\n\r\n";
+        const std::string extra = *c.Data ? "Additional Error Data:\r\n" : "";
+        const std::string report = gfstrErrorReport({2, 0, 3});
+        EXPECT_EQ(report, expected + extra + c.Data);
+
+        gsWriteErrorLog(report);
+        EXPECT_EQ(ReadFile(LogFile()), expected + extra + c.LogData + "\r\n");
+    }
+}
+
+TEST_F(ErrorReportTest, VersionPartsKeepTheirWidths)
+{
+    EXPECT_EQ(gfstrErrorReport({10, 123, 4}).substr(0, 31), "Clashwick - Version 10.123.04\r\n");
+}
+
+TEST_F(ErrorReportTest, ConsoleTrapWritesTheLogPrintsTheReportAndEndsWithTwo)
+{
+    std::optional<int> exitCode;
+    platform::gudtWindowServices().EndProgram = [&](int code) { exitCode = code; };
+    glngErrNumber = 62;
+    gstrErrDescription = "Input past end of file";
+
+    testing::internal::CaptureStderr();
+    gsReportErrorToConsole();
+    const std::string printed = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(exitCode, 2);
+    const std::string report = gfstrErrorReport();
+    std::string lines = report + "\r\n";
+    for (std::size_t at; (at = lines.find("\r\n")) != std::string::npos;)
+        lines.replace(at, 2, "\n");
+    EXPECT_EQ(printed, lines);
+    EXPECT_EQ(ReadFile(LogFile()), report + "\r\n");
+}
+
+TEST_F(ErrorReportTest, ConsoleTrapEndsSilentlyWhenTheLogCannotBeWritten)
+{
+    std::optional<int> exitCode;
+    platform::gudtWindowServices().EndProgram = [&](int code) { exitCode = code; };
+    platform::gsSetAppPath(WinPath(Scratch() / "missing"));
+
+    testing::internal::CaptureStderr();
+    gsReportErrorToConsole();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(exitCode, 2);
+}
+
+} // namespace
