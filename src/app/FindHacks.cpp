@@ -1,6 +1,7 @@
 #include "app/FindHacks.h"
 
 #include "app/modUtility.h"
+#include "errors/Assert.h"
 #include "errors/modErrorTrap.h"
 #include "package/modBinarySupport.h"
 #include "package/modSimsPackage.h"
@@ -49,6 +50,8 @@ public:
     {
         if ((used_ + 1) * 2 > slots_.size())
             msGrow();
+        // At most half full, so a probe always meets an empty slot and ends.
+        CLASHWICK_ASSERT((used_ + 1) * 2 <= slots_.size());
         msPlace(Key(group, instance), table_.size());
         ++used_;
         HackResource& row = table_.emplace_back();

@@ -3,6 +3,7 @@
 // read against it. A read past the end raises 62 "Input past end of file" and a seek to a
 // negative position 63 "Bad record number", both as damaged content.
 
+#include "errors/Assert.h"
 #include "errors/Failure.h"
 #include "package/SimsID.h"
 
@@ -31,7 +32,7 @@ public:
             gsRaiseDamaged(errPastEnd);
         if (count == 0)
             return {};
-        // Remaining() > 0 here, so position_ lies inside the buffer.
+        CLASHWICK_ASSERT(position_ < bytes_.size() && count <= bytes_.size() - position_);
         const std::string_view piece = bytes_.substr(static_cast<std::size_t>(position_), static_cast<std::size_t>(count));
         position_ += count;
         return piece;

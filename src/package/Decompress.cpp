@@ -1,5 +1,7 @@
 #include "package/Decompress.h"
 
+#include "errors/Assert.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -22,6 +24,7 @@ constexpr std::size_t kMaxCommandOutput = 3 + 1028 + 16;
 // dst - offset is inside the output and that dst + length does not pass its end.
 inline void msCopyBack(char* dst, std::size_t offset, std::size_t length)
 {
+    CLASHWICK_ASSERT(offset > 0);
     const char* const src = dst - offset;
     if (offset >= length) {
         std::memcpy(dst, src, length);
@@ -61,11 +64,15 @@ std::string Decompress(std::string_view stored, std::size_t wanted)
     const std::size_t room = wanted >= capacity ? capacity : std::min(capacity, wanted + kMaxCommandOutput);
     std::string result(room, '\0');
     char* const out = result.data();
-    std::size_t ip = kHeaderSize; // next input byte; ip <= inSize throughout
-    std::size_t op = 0;           // bytes produced; op <= capacity throughout, and below
-                                  // wanted at the start of a command
+    std::size_t ip = kHeaderSize; // next input byte
+    std::size_t op = 0;           // bytes produced
 
     while (ip < inSize && op < capacity && op < wanted) {
+        // At the start of every command the output is below its capacity and below the mark,
+        // and the buffer holds all that the command may write: it is the whole capacity, or
+        // a whole command's worth past op.
+        CLASHWICK_ASSERT(op < capacity && op < wanted);
+        CLASHWICK_ASSERT(room == capacity || room - op >= kMaxCommandOutput);
         const std::size_t avail = inSize - ip; // >= 1 here
         const unsigned b0 = in[ip];
         std::size_t commandBytes = 1;
@@ -132,6 +139,7 @@ std::string Decompress(std::string_view stored, std::size_t wanted)
             std::memcpy(out + op, literalBytes, literals);
         ip += commandBytes + literals;
         op += literals;
+        CLASHWICK_ASSERT(ip <= inSize && op <= capacity);
         if (length != 0) {
             // offset >= 16: the 16 source bytes end at or before out + op, so they are all
             // output already and do not overlap the destination.
@@ -140,11 +148,13 @@ std::string Decompress(std::string_view stored, std::size_t wanted)
             else
                 msCopyBack(out + op, offset, length);
             op += length;
+            CLASHWICK_ASSERT(op <= capacity);
         }
         if (last)
             break;
     }
 
+    CLASHWICK_ASSERT(ip <= inSize && op <= capacity && op <= room);
     result.resize(std::min(op, wanted));
     return result;
 }

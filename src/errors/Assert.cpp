@@ -1,0 +1,11 @@
+#include "errors/Assert.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void gsAssertionFailed(const char* condition, const char* file, int line)
+{
+    std::fprintf(stderr, "%s:%d: invariant broken: %s\n", file, line, condition);
+    std::fflush(stderr);
+    std::abort();
+}
