@@ -1,6 +1,7 @@
 #pragma once
 // The window-system services of the window program: Qt message boxes, Qt's event loop, and an
-// immediate end. The error trap is installed by the error dialog (errors/frmErrorDialog.h).
+// immediate end. The error trap presents through the error dialog (gui/frmErrorDialog.h),
+// which main installs.
 
 #include <QString>
 
