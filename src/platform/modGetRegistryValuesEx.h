@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -31,5 +32,10 @@ inline constexpr std::int32_t glngDefaultRegistryBuffer = 255;
 // sees it, then at its plain place.
 std::string gfstrGetRegistryValue(std::uint32_t root, const std::string& keyPath,
                                   const std::string& valueName, std::int32_t& bufferSize);
+
+// The names of the keys directly below `keyPath`, as the registry writes them, in the order it
+// enumerates them (by name without regard to case); none when the key is missing or the
+// registry cannot be read. The same view of a local-machine key as gfstrGetRegistryValue.
+std::vector<std::string> gfstrGetRegistrySubkeys(std::uint32_t root, const std::string& keyPath);
 
 } // namespace platform

@@ -28,6 +28,12 @@ bool gfblnHostEntryThere(const std::string& hostPath)
     return ::lstat(hostPath.c_str(), &st) == 0;
 }
 
+bool gfblnIsHostFolder(const std::string& hostPath)
+{
+    struct stat st {};
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::optional<std::string> gfstrCanonicalHost(const std::string& hostPath)
 {
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(hostPath.c_str(), nullptr), &std::free);

@@ -18,6 +18,9 @@ std::string gfstrJoinHost(std::string_view hostFolder, std::string_view name);
 // tells why.
 bool gfblnHostEntryThere(const std::string& hostPath);
 
+// True when the host path names a folder (links followed).
+bool gfblnIsHostFolder(const std::string& hostPath);
+
 // The canonical form of an existing host path (links followed, no "." or ".."), or nothing
 // when it does not exist.
 std::optional<std::string> gfstrCanonicalHost(const std::string& hostPath);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -12,18 +13,37 @@
 
 namespace platform::wine {
 
-std::string gfstrWinePrefix()
+namespace {
+
+std::string& mstrChosenPrefix()
 {
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix != nullptr && *prefix != '\0')
-        return prefix;
+    static std::string prefix;
+    return prefix;
+}
+
+} // namespace
+
+std::string gfstrHomeFolder()
+{
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
         const passwd* user = ::getpwuid(::getuid());
         home = user != nullptr ? user->pw_dir : "/";
     }
-    return std::string(home) + "/.wine";
+    return home;
 }
+
+std::string gfstrWinePrefix()
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix != nullptr && *prefix != '\0')
+        return prefix;
+    if (!mstrChosenPrefix().empty())
+        return mstrChosenPrefix();
+    return gfstrHomeFolder() + "/.wine";
+}
+
+void gsSetChosenPrefix(std::string hostPath) { mstrChosenPrefix() = std::move(hostPath); }
 
 std::optional<std::string> gfstrDriveRoot(char letter)
 {

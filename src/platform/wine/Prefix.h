@@ -7,8 +7,15 @@
 
 namespace platform::wine {
 
-// The Wine prefix: $WINEPREFIX when set and not empty, else ~/.wine. Read at every call.
+// The Wine prefix: $WINEPREFIX when set and not empty, else the one gsChooseGamePrefix chose
+// (platform/GamePrefix.h), else ~/.wine. Read at every call.
 std::string gfstrWinePrefix();
+
+// The prefix chosen when $WINEPREFIX is not set; empty forgets the choice (~/.wine then).
+void gsSetChosenPrefix(std::string hostPath);
+
+// The user's home folder: $HOME, else the password database's, else "/".
+std::string gfstrHomeFolder();
 
 // The host folder of drive `letter` (upper case): $WINEPREFIX/dosdevices/x: when it exists,
 // else C: is $WINEPREFIX/drive_c and Z: is /; nothing for any other drive.

@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <vector>
 #include <string_view>
 
 #include <fcntl.h>
@@ -380,7 +381,23 @@ struct KeyFinding {
     std::u16string Name;  // the key's name in collation form (case folded)
     bool Exists = false;
     std::optional<RegistryValue> Value;
+    std::vector<std::string>* Children = nullptr;  // when wanted: the names of its subkeys, as written
 };
+
+// Adds the name of the subkey of `parent` that the key `name` (as written) lies in or is.
+void msTakeChild(const std::u16string& name, const std::u16string& parent, std::vector<std::string>& children)
+{
+    const auto depth = static_cast<std::size_t>(std::count(parent.begin(), parent.end(), u'\\')) + 1;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < depth; ++i) {
+        start = name.find(u'\\', start);
+        if (start == std::u16string::npos)
+            return;
+        ++start;
+    }
+    const std::size_t end = name.find(u'\\', start);
+    children.push_back(mfstrUtf8(std::u16string_view(name).substr(start, end == std::u16string::npos ? end : end - start)));
+}
 
 // A key exists when the file names it or any key below it (Wine leaves out keys that hold
 // nothing but subkeys).
@@ -461,6 +478,8 @@ bool mfblnScanFile(const std::string& hostPath, const std::u16string& valueKey, 
                     current = &wanted;
                 } else if (mfblnBelow(key, wanted.Name)) {
                     wanted.Exists = true;
+                    if (wanted.Children != nullptr)
+                        msTakeChild(name, wanted.Name, *wanted.Children);
                 }
             }
             break;
@@ -536,6 +555,41 @@ std::string gfstrGetRegistryValue(std::uint32_t root, const std::string& keyPath
     if (!key.Exists || !key.Value || key.Value->TooLarge)
         return kError;
     return mfstrValueText(*key.Value, bufferSize);
+}
+
+std::vector<std::string> gfstrGetRegistrySubkeys(std::uint32_t root, const std::string& keyPath)
+{
+    const char* fileName = root == glngHKEY_LOCAL_MACHINE ? "/system.reg"
+                           : root == glngHKEY_CURRENT_USER ? "/user.reg"
+                                                           : nullptr;
+    if (fileName == nullptr || keyPath.empty())
+        return {};
+
+    std::array<std::vector<std::string>, 2> children;
+    std::array<KeyFinding, 2> keys;
+    std::size_t keyCount = 1;
+    keys[0].Name = gfstrNameKey(keyPath);
+    keys[0].Children = &children[0];
+    const auto redirected = root == glngHKEY_LOCAL_MACHINE ? mfRedirectedKey(keyPath) : std::nullopt;
+    if (redirected) {
+        keys[1].Name = gfstrNameKey(*redirected);
+        keys[1].Children = &children[1];
+        keyCount = 2;
+    }
+    bool win64 = false;
+    // No value name holds a backslash, so this one matches none and no value is kept.
+    if (!mfblnScanFile(gfstrWinePrefix() + fileName, u"\\", std::span(keys).first(keyCount), win64))
+        return {};
+
+    std::vector<std::string>& names = redirected && win64 && keys[1].Exists ? children[1] : children[0];
+    // As the registry enumerates them: by name without regard to case, each name once.
+    std::stable_sort(names.begin(), names.end(), [](const std::string& left, const std::string& right) {
+        return gfstrNameKey(left) < gfstrNameKey(right);
+    });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& left, const std::string& right) { return gfblnSameName(left, right); }),
+                names.end());
+    return std::move(names);
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -177,6 +178,31 @@ TEST_F(Registry, SixtyFourBitPrefixShowsTheThirtyTwoBitView)
         WriteSystem(MachineFile(c.arch, c.body));
         EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, c.key, "Install Dir"), c.expected) << c.arch << "\n" << c.body;
     }
+}
+
+// Subkeys come by name without regard to case, each once, as written; keys that only lie deeper
+// name their subkey too; the 32-bit view holds as for values.
+TEST_F(Registry, SubkeysAreListedInTheRegistrysOrder)
+{
+    const std::string key = "[Software\\\\Electronic Arts\\\\The Sims 2 Ultimate Collection 25";
+    WriteUser(RegFile("\\\\User", "win64",
+                      key + "] 1\n\"DisplayName\"=\"x\"\n" + key + "\\\\Sims2SP1.exe] 1\n" + key +
+                          "\\\\Sims2EP9.exe] 1\n" + key + "\\\\sims2ep9.EXE\\\\Deeper] 1\n" + key +
+                          "\\\\1.0\\\\Only\\\\Deeper] 1\n" + key + "\\\\Sims\\x2122 2] 1\n" + key + "X] 1\n"));
+    // "2" (0032) sorts before "™" (2122).
+    const std::vector<std::string> expected = {"1.0", "Sims2EP9.exe", "Sims2SP1.exe", "Sims\xE2\x84\xA2 2"};
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(glngHKEY_CURRENT_USER,
+                                                "software\\electronic arts\\the sims 2 ultimate collection 25"),
+              expected);
+    EXPECT_TRUE(platform::gfstrGetRegistrySubkeys(glngHKEY_CURRENT_USER, "Software\\Nowhere").empty());
+    EXPECT_TRUE(platform::gfstrGetRegistrySubkeys(glngHKEY_LOCAL_MACHINE, "Software\\Nowhere").empty());
+
+    WriteSystem(MachineFile("win64", "[Software\\\\EA GAMES\\\\The Sims 2\\\\Plain] 1\n"
+                                     "[Software\\\\Wow6432Node\\\\EA GAMES\\\\The Sims 2\\\\Wow] 1\n"));
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(glngHKEY_LOCAL_MACHINE, kSims2Key), std::vector<std::string>{"Wow"});
+    WriteSystem(MachineFile("win32", "[Software\\\\EA GAMES\\\\The Sims 2\\\\Plain] 1\n"
+                                     "[Software\\\\Wow6432Node\\\\EA GAMES\\\\The Sims 2\\\\Wow] 1\n"));
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(glngHKEY_LOCAL_MACHINE, kSims2Key), std::vector<std::string>{"Plain"});
 }
 
 TEST_F(Registry, DamagedOrMissingFilesGiveError)
