@@ -78,4 +78,31 @@ TEST_F(ScanProgram, ReportStartsOnALineOfItsOwnAfterTheProgress)
     EXPECT_EQ(screen[report - 1], '\n') << screen;
 }
 
+// In the prefix of every edition the program scans that edition's own Downloads folder: the
+// same packages give the same report, whatever the folders are called.
+TEST_F(ScanProgram, EachEditionsOwnDownloadsAreScanned)
+{
+    std::string discReport;
+    for (const SampleEdition edition : {SampleEdition::Disc, SampleEdition::UltimateCollection,
+                                        SampleEdition::Legacy, SampleEdition::LegacySpanish}) {
+        SCOPED_TRACE(gfstrSampleEditionName(edition));
+        std::filesystem::remove_all(Scratch() / "prefix");
+        std::filesystem::remove_all(Scratch() / "program");
+        gsMakeSampleGame(Scratch() / "prefix", edition);
+        int exitCode = -1;
+        const std::string screen = RunOnTerminal(exitCode);
+        EXPECT_EQ(exitCode, 0) << screen;
+        // The report after its first line, which holds the date.
+        const std::size_t start = screen.find("Report Start ");
+        ASSERT_NE(start, std::string::npos) << screen;
+        const std::string body = screen.substr(screen.find('\n', start));
+        EXPECT_NE(body.find("possible conflicts detected"), std::string::npos) << body;
+        EXPECT_EQ(body.find("OldDiscHack"), std::string::npos) << body;
+        if (edition == SampleEdition::Disc)
+            discReport = body;
+        else
+            EXPECT_EQ(body, discReport);
+    }
+}
+
 } // namespace

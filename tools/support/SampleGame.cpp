@@ -2,6 +2,7 @@
 
 #include "support/PackageWriter.h"
 
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -30,6 +31,55 @@ void msWriteText(const fs::path& file, const std::string& text)
     out << text;
     if (!out)
         throw std::runtime_error("cannot write " + file.string());
+}
+
+// Text for a registry file: UTF-8 as Wine writes it, every character past ASCII as "\\x" and
+// its UTF-16 unit in hexadecimal (this generator only writes characters of the plane).
+std::string mfstrRegText(const std::string& utf8)
+{
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out += mfstrRegString(std::string(1, utf8[i]));
+            ++i;
+            continue;
+        }
+        const std::size_t length = byte >= 0xE0 ? 3 : 2;
+        unsigned unit = byte & (length == 3 ? 0x0Fu : 0x1Fu);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            unit = (unit << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%04x", unit);
+        out += hex;
+        i += length;
+    }
+    return out;
+}
+
+// Windows-form path below drive C: to the host path below the prefix.
+fs::path mfHostPath(const fs::path& prefix, const std::string& windows)
+{
+    fs::path host = prefix / "drive_c";
+    std::size_t start = 3;  // after "C:\"
+    while (start < windows.size()) {
+        const std::size_t end = windows.find('\\', start);
+        host /= windows.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? windows.size() : end + 1;
+    }
+    return host;
+}
+
+// The user's registry with the documents folder.
+void msWriteShellFolders(const fs::path& prefix, const std::string& documents, bool win64)
+{
+    msWriteText(prefix / "user.reg",
+                "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=" +
+                    std::string(win64 ? "win64" : "win32") +
+                    "\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] "
+                    "1733580000\n#time=1db48a1c0a2f6e0\n\"AppData\"=\"C:\\\\users\\\\player\\\\AppData\\\\Roaming\"\n"
+                    "\"Personal\"=\"" +
+                    mfstrRegString(documents) + "\"\n\n");
 }
 
 void msWritePackage(const fs::path& file, const PackagePlan& plan)
@@ -62,28 +112,133 @@ void gsWriteSampleRegistry(const fs::path& prefix, const std::string& installDir
                     std::string(win64 ? "win64" : "win32") + "\n\n[" + gameKey +
                     "] 1733580000\n#time=1db48a1c0a2f6e0\n\"DisplayName\"=\"The Sims 2\"\n\"Install Dir\"=\"" +
                     mfstrRegString(installDir) + "\"\n\"Language\"=dword:00000409\n\n");
-    msWriteText(prefix / "user.reg",
-                "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=" +
-                    std::string(win64 ? "win64" : "win32") +
-                    "\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] "
-                    "1733580000\n#time=1db48a1c0a2f6e0\n\"AppData\"=\"C:\\\\users\\\\player\\\\AppData\\\\Roaming\"\n"
-                    "\"Personal\"=\"" +
-                    mfstrRegString(documents) + "\"\n\n");
+    msWriteShellFolders(prefix, documents, win64);
 }
 
-fs::path gfSampleDownloads(const fs::path& prefix)
+namespace {
+
+constexpr const char* kUltimateInstall =
+    "C:\\Program Files (x86)\\Origin Games\\The Sims 2 Ultimate Collection\\Double Deluxe\\Base";
+constexpr const char* kUltimateName = "The Sims\xE2\x84\xA2 2 Ultimate Collection";
+constexpr const char* kLegacyRoot = "C:\\Program Files (x86)\\Steam\\steamapps\\common\\The Sims 2 Legacy";
+constexpr const char* kSteamDocuments = "C:\\users\\steamuser\\Documents";
+
+std::string mfstrLegacyName(SampleEdition edition)
 {
-    return prefix / "drive_c" / "users" / "player" / "Documents" / "EA Games" / "The Sims 2" / "Downloads";
+    return edition == SampleEdition::LegacySpanish ? "Los Sims 2 Legado" : "The Sims 2 Legacy";
 }
 
-void gsMakeSampleGame(const fs::path& prefix)
+// The registry of the Ultimate Collection: the disc editions' key, the collection's names.
+void msWriteUltimateRegistry(const fs::path& prefix)
+{
+    const std::string root = "C:\\Program Files (x86)\\Origin Games\\The Sims 2 Ultimate Collection";
+    msWriteText(prefix / "system.reg",
+                "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                "[Software\\\\Wow6432Node\\\\EA GAMES\\\\The Sims 2] 1733580000\n#time=1db48a1c0a2f6e0\n"
+                "\"DisplayName\"=\"" + mfstrRegText(kUltimateName) + "\"\n"
+                "\"Folder\"=\"" + mfstrRegString(root) + "\"\n"
+                "\"Install Dir\"=\"" + mfstrRegString(kUltimateInstall) + "\"\n\n");
+    msWriteShellFolders(prefix, kSampleDocuments, true);
+}
+
+// The registry of the Legacy Collection: nothing of the game below the local machine; below
+// the user, the collection's key with one subkey per game program.
+void msWriteLegacyRegistry(const fs::path& prefix, SampleEdition edition)
+{
+    msWriteText(prefix / "system.reg",
+                "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                "[Software\\\\Wow6432Node\\\\Microsoft\\\\DirectX] 1733580000\n\"Version\"=\"4.09.00.0904\"\n\n");
+    const std::string key = "Software\\\\Electronic Arts\\\\The Sims 2 Ultimate Collection 25";
+    std::string user = "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n";
+    user += "[" + key + "] 1733580000\n#time=1db48a1c0a2f6e0\n\"DisplayName\"=\"" +
+            mfstrRegText(mfstrLegacyName(edition)) + "\"\n\"EPsInstalled\"=\"Sims2EP1.exe,Sims2EP2.exe,Sims2EP9.exe\"\n\n";
+    user += "[" + key + "\\\\1.0] 1733580000\n\"language\"=\"" +
+            std::string(edition == SampleEdition::LegacySpanish ? "es_ES" : "en_US") + "\"\n\n";
+    for (const char* program : {"Sims2EP1.exe", "Sims2EP2.exe", "Sims2EP9.exe", "Sims2SP1.exe"}) {
+        std::string folder = std::string(program).substr(5, 3);  // "EP1", "SP1"
+        user += "[" + key + "\\\\" + program + "] 1733580000\n\"Installed\"=dword:00000001\n\"path\"=\"" +
+                mfstrRegString(std::string(kLegacyRoot) + "\\" + folder) + "\"\n\n";
+    }
+    user += "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1733580000\n"
+            "\"Personal\"=\"" + mfstrRegString(kSteamDocuments) + "\"\n\n";
+    msWriteText(prefix / "user.reg", user);
+}
+
+} // namespace
+
+SampleFolders gudtSampleFolders(SampleEdition edition)
+{
+    switch (edition) {
+    case SampleEdition::Disc:
+        return {kSampleDocuments, kSampleInstallDir, std::string(kSampleDocuments) + "\\EA Games\\The Sims 2"};
+    case SampleEdition::UltimateCollection:
+        return {kSampleDocuments, kUltimateInstall, std::string(kSampleDocuments) + "\\EA Games\\" + kUltimateName};
+    case SampleEdition::Legacy:
+    case SampleEdition::LegacySpanish:
+        break;
+    }
+    return {kSteamDocuments, kLegacyRoot, std::string(kSteamDocuments) + "\\EA Games\\" + mfstrLegacyName(edition)};
+}
+
+fs::path gfSampleDownloads(const fs::path& prefix, SampleEdition edition)
+{
+    return mfHostPath(prefix, gudtSampleFolders(edition).DataFolder) / "Downloads";
+}
+
+const char* gfstrSampleEditionName(SampleEdition edition)
+{
+    switch (edition) {
+    case SampleEdition::Disc: return "disc";
+    case SampleEdition::UltimateCollection: return "ultimate";
+    case SampleEdition::Legacy: return "legacy";
+    case SampleEdition::LegacySpanish: return "legacy-es";
+    }
+    return "disc";
+}
+
+bool gfblnSampleEdition(const std::string& name, SampleEdition& edition)
+{
+    for (const SampleEdition each : {SampleEdition::Disc, SampleEdition::UltimateCollection, SampleEdition::Legacy,
+                                     SampleEdition::LegacySpanish}) {
+        if (name == gfstrSampleEditionName(each)) {
+            edition = each;
+            return true;
+        }
+    }
+    return false;
+}
+
+void gsMakeSampleGame(const fs::path& prefix, SampleEdition edition)
 {
     fs::remove_all(prefix / "drive_c");
-    gsWriteSampleRegistry(prefix, kSampleInstallDir, kSampleDocuments, true);
-    msWriteText(prefix / "drive_c" / "Program Files" / "EA GAMES" / "The Sims 2" / "TSBin" / "readme.txt",
-                "The game's program files would be here.\n");
+    const SampleFolders folders = gudtSampleFolders(edition);
+    switch (edition) {
+    case SampleEdition::Disc:
+        gsWriteSampleRegistry(prefix, kSampleInstallDir, kSampleDocuments, true);
+        break;
+    case SampleEdition::UltimateCollection:
+        msWriteUltimateRegistry(prefix);
+        break;
+    case SampleEdition::Legacy:
+    case SampleEdition::LegacySpanish:
+        msWriteLegacyRegistry(prefix, edition);
+        break;
+    }
+    msWriteText(mfHostPath(prefix, folders.InstallFolder) / "TSBin" / "readme.txt", "The game's program files would be here.\n");
+    if (edition == SampleEdition::Legacy || edition == SampleEdition::LegacySpanish) {
+        for (const char* folder : {"EP1", "EP2", "EP9", "SP1"})
+            msWriteText(mfHostPath(prefix, folders.InstallFolder) / folder / "readme.txt", "An expansion.\n");
+    }
+    if (edition == SampleEdition::UltimateCollection) {
+        // The folder a disc edition left behind: never scanned while the collection's own is there.
+        PackagePlan old;
+        old.Resources = {mudtHack(kTypeBHAV, 0x7F440004, 0x00003000, "Old Disc Hack", false)};
+        const fs::path stale = mfHostPath(prefix, std::string(kSampleDocuments) + "\\EA Games\\The Sims 2") / "Downloads";
+        msWritePackage(stale / "OldDiscHack.package", old);
+        msWritePackage(stale / "OldDiscHackCopy.package", old);
+    }
 
-    const fs::path downloads = gfSampleDownloads(prefix);
+    const fs::path downloads = gfSampleDownloads(prefix, edition);
     constexpr std::uint32_t kGroupA = 0x7FE0A001;
     constexpr std::uint32_t kGroupB = 0x7F10B002;
 
