@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (damage.Number != 0)
         return 0;
 
-    FUZZ_CHECK(package.Contents && *package.Contents == bytes);
+    // Only the resources' bytes are kept: never more than the file holds.
+    FUZZ_CHECK(package.Contents && package.Contents->size() <= bytes.size());
     FUZZ_CHECK(package.Index.size() == model.Index.size() + 1);
     FUZZ_CHECK(package.Resources.size() == package.Index.size());
     FUZZ_CHECK(package.Holes.size() == model.Holes.size() + 1);
@@ -44,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(resource.Size == expected.Size);
         FUZZ_CHECK(resource.Data.size() == static_cast<std::size_t>(expected.Size));
         if (expected.Size > 0) {
-            // The bytes are a view into the package's own copy of the file, at the entry's offset.
-            FUZZ_CHECK(resource.Data.data() == package.Contents->data() + expected.Offset);
+            // The bytes as the file holds them at the entry's offset, kept in the package's buffer.
+            FUZZ_CHECK(resource.Data == bytes.substr(static_cast<std::size_t>(expected.Offset),
+                                                     static_cast<std::size_t>(expected.Size)));
+            FUZZ_CHECK(resource.Data.data() >= package.Contents->data() &&
+                       resource.Data.data() + resource.Data.size() <= package.Contents->data() + package.Contents->size());
         }
     }
     return 0;

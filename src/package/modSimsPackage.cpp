@@ -1,7 +1,7 @@
 #include "package/modSimsPackage.h"
 
 #include "errors/modErrorTrap.h"
-#include "package/ByteReader.h"
+#include "package/PackageReader.h"
 #include "package/modBinarySupport.h"
 #include "package/Decompress.h"
 #include "platform/FileAccess.h"
@@ -17,58 +17,17 @@ SimsID gstrTypeBCON;
 namespace {
 
 constexpr std::string_view kModule = "modSimsPackage";
-constexpr std::int64_t kHeaderSize = 96;
-constexpr std::int64_t kHoleEntrySize = 8;
 
-std::int64_t mflngEntryWidth(const PackageHeader& header) { return header.IndexMinorVersion == 2 ? 24 : 20; }
+// The loaders read through an open file.
+class FileBytes final : public PackageBytes {
+public:
+    explicit FileBytes(platform::InputFile& file) : file_(file) {}
+    std::int64_t Size() const override { return file_.Size(); }
+    void ReadAt(std::int64_t offset, std::span<char> buffer) override { file_.ReadAt(offset, buffer); }
 
-PackageHeader mudtReadHeader(ByteReader& reader)
-{
-    PackageHeader header;
-    for (std::int32_t* field :
-         {&header.Signature, &header.MajorVersion, &header.MinorVersion, &header.Reserved1, &header.Reserved2,
-          &header.Reserved3, &header.CreationDate, &header.ModificationDate, &header.IndexMajorVersion,
-          &header.IndexCount, &header.IndexOffset, &header.IndexSize, &header.HoleCount, &header.HoleOffset,
-          &header.HoleSize, &header.IndexMinorVersion})
-        *field = reader.Int32();
-    header.Reserved = std::string(reader.Bytes(32));
-    return header;
-}
-
-// Checks that `count` records of `width` bytes from `offset` lie inside a file of `fileSize`
-// bytes before anything is allocated for them: a negative offset is a bad seek (63), a table
-// running past the end a read past the end (62). A count of 0 or less reads nothing.
-void msCheckTable(std::int64_t offset, std::int32_t count, std::int64_t width, std::int64_t fileSize)
-{
-    if (offset < 0)
-        gsRaiseDamaged(errBadRecord);
-    if (count > 0 && offset + count * width > fileSize)
-        gsRaiseDamaged(errPastEnd);
-}
-
-// Reads `count` index entries from the reader's position into elements 1..count.
-void msReadIndexEntries(ByteReader& reader, const PackageHeader& header, std::vector<PackageIndexEntry>& index)
-{
-    index.assign(1, PackageIndexEntry{});
-    if (header.IndexCount <= 0)
-        return;
-    index.resize(static_cast<std::size_t>(header.IndexCount) + 1);
-    const bool withResourceID = header.IndexMinorVersion == 2;
-    const auto width = static_cast<std::uint64_t>(mflngEntryWidth(header));
-    for (std::size_t i = 1; i < index.size(); ++i) {
-        // One bounds check for the whole entry; its fields are then read from a reader of the
-        // entry's own bytes, whose checks the compiler can settle from the width alone.
-        ByteReader fields(reader.Bytes(width));
-        PackageIndexEntry& entry = index[i];
-        entry.TypeID = fields.Id();
-        entry.GroupID = fields.Id();
-        entry.InstanceID = fields.Id();
-        if (withResourceID)
-            entry.ResourceID = fields.Id();
-        entry.Offset = fields.Int32();
-        entry.Size = fields.Int32();
-    }
-}
+private:
+    platform::InputFile& file_;
+};
 
 bool mfblnIsDamage(const Failure& failure)
 {
@@ -133,23 +92,11 @@ void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<Package
         gstrErrData = "Filename = " + path;
         glngErrLocation = 2500;
         platform::InputFile input(file);
+        FileBytes bytes(input);
         glngErrLocation = 3000;
-        std::array<char, kHeaderSize> headerBytes{};
-        if (input.Size() < kHeaderSize)
-            gsRaiseDamaged(errPastEnd);
-        input.ReadAt(0, headerBytes);
-        ByteReader headerReader(std::string_view(headerBytes.data(), headerBytes.size()));
-        const PackageHeader header = mudtReadHeader(headerReader);
+        const PackageHeader header = gudtReadPackageHeader(bytes);
         glngErrLocation = 4000;
-        const std::int64_t width = mflngEntryWidth(header);
-        msCheckTable(header.IndexOffset, header.IndexCount, width, input.Size());
-        if (header.IndexCount > 0) {
-            // The whole index in one read; msCheckTable bounded its size by the file's.
-            std::string indexBytes(static_cast<std::size_t>(header.IndexCount * width), '\0');
-            input.ReadAt(header.IndexOffset, indexBytes);
-            ByteReader indexReader(indexBytes);
-            msReadIndexEntries(indexReader, header, index);
-        }
+        gsReadPackageIndex(bytes, header, index);
         gstrErrData.clear();
     } catch (...) {
         const Failure failure = gudtCaughtFailure();
@@ -204,49 +151,19 @@ void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, Pa
         package.Index.assign(1, PackageIndexEntry{});
         package.Holes.assign(1, PackageHole{});
         package.Resources.assign(1, PackageResource{});
+        package.Contents.reset();
         platform::InputFile input(file);
+        FileBytes bytes(input);
 
+        // Only what the records hold is read: the header, the two tables and the resources.
         glngErrLocation = 2000;
-        // One read of the whole file; every table and resource is then a view into it.
-        auto contents = std::make_shared<const std::string>(input.ReadAll());
-        package.Contents = contents;
-        const std::int64_t fileSize = static_cast<std::int64_t>(contents->size());
-        ByteReader reader(*contents);
-        package.Header = mudtReadHeader(reader);
-        const PackageHeader& header = package.Header;
-
+        package.Header = gudtReadPackageHeader(bytes);
         glngErrLocation = 3000;
-        msCheckTable(header.IndexOffset, header.IndexCount, mflngEntryWidth(header), fileSize);
-        reader.Seek(header.IndexOffset);
-        msReadIndexEntries(reader, header, package.Index);
-
+        gsReadPackageIndex(bytes, package.Header, package.Index);
         glngErrLocation = 4000;
-        msCheckTable(header.HoleOffset, header.HoleCount, kHoleEntrySize, fileSize);
-        reader.Seek(header.HoleOffset);
-        if (header.HoleCount > 0) {
-            package.Holes.resize(static_cast<std::size_t>(header.HoleCount) + 1);
-            for (std::size_t i = 1; i < package.Holes.size(); ++i) {
-                package.Holes[i].Offset = reader.Int32();
-                package.Holes[i].Size = reader.Int32();
-            }
-        }
-
+        gsReadPackageHoles(bytes, package.Header, package.Holes);
         glngErrLocation = 5000;
-        package.Resources.resize(package.Index.size());
-        for (std::size_t i = 1; i < package.Index.size(); ++i) {
-            const PackageIndexEntry& entry = package.Index[i];
-            PackageResource& resource = package.Resources[i];
-            resource.TypeID = entry.TypeID;
-            resource.GroupID = entry.GroupID;
-            resource.InstanceID = entry.InstanceID;
-            resource.ResourceID = entry.ResourceID;
-            reader.Seek(entry.Offset);
-            // A negative size is no length that a read could take.
-            if (entry.Size < 0)
-                gsRaiseDamaged(errInvalidCall);
-            resource.Data = reader.Bytes(static_cast<std::uint64_t>(entry.Size));
-            resource.Size = entry.Size;
-        }
+        gsReadPackageResources(bytes, package);
         gstrErrData.clear();
     } catch (...) {
         msHandleLoadFailure(gudtCaughtFailure(), "gsOpenPackageFile", damage);

@@ -3,6 +3,8 @@
 #include "support/PackageWriter.h"
 #include "support/TestSupport.h"
 
+#include <fstream>
+
 namespace {
 
 using namespace writer;
@@ -302,6 +304,84 @@ TEST_F(PackageLoad, EveryTruncationIsSafe)
             EXPECT_LE(meter.PeakBytes(), 8 * length + 4096) << "length " << length;
         }
     }
+    ExpectNoRecord();
+}
+
+// A package padded far beyond its tables and resources, sparse on disk: the loaders read what
+// the records hold and nothing else, so neither its size nor where a resource sits costs memory.
+TEST_F(PackageLoad, GiganticPackagesCostWhatTheirRecordsHold)
+{
+    constexpr std::uintmax_t kGigantic = std::uintmax_t{40} << 30;  // 40 GiB
+    constexpr std::int32_t kFar = 0x7FFF0000;                        // near the last offset there is
+    const BuiltPackage built = gudtBuildPackage(SamplePlan(1));
+    const std::string behaviour = built.StoredData[0];
+    const std::filesystem::path file = Scratch() / "gigantic.package";
+    gsInitTypeIDs();
+    for (const bool far : {false, true}) {
+        SCOPED_TRACE(far ? "its procedure near 2 GiB" : "padded after its tables");
+        std::string bytes = built.Bytes;
+        if (far)
+            gsPatchInt32(bytes, built.OffsetField(0), kFar);
+        WriteFile(file, bytes);
+        if (far) {
+            std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+            out.seekp(kFar);
+            out.write(behaviour.data(), static_cast<std::streamsize>(behaviour.size()));
+            ASSERT_TRUE(out.good());
+        }
+        std::filesystem::resize_file(file, kGigantic);
+
+        std::vector<PackageIndexEntry> index;
+        PackageFile package;
+        PackageDamage damage;
+        testsupport::AllocationMeter meter;
+        gsLoadPackageIndexOnly(WinPath(file), index, damage);
+        EXPECT_EQ(damage.Number, 0);
+        EXPECT_TRUE(gfblnHasHackCode(index));
+        gsLoadPackage(WinPath(file), package, damage);
+        EXPECT_EQ(damage.Number, 0) << damage.Description;
+        ASSERT_EQ(gflngUBound(package.Resources), 3);
+        EXPECT_EQ(package.Resources[1].Data, behaviour);
+        EXPECT_EQ(package.Resources[2].Data, built.StoredData[1]);
+        EXPECT_LT(meter.PeakBytes(), std::size_t{1} << 20);
+    }
+    ExpectNoRecord();
+}
+
+// Resources named by many entries, overlapping or in any order, are each read once: the bytes
+// kept are the union of their ranges, however many entries there are.
+TEST_F(PackageLoad, ResourceBytesAreReadOncePerRange)
+{
+    PackagePlan plan;
+    plan.Resources = {{kTypeBHAV, 1, 1, 0, std::string(4000, 'a'), false}, {kTypeBHAV, 1, 2, 0, std::string(4000, 'b'), false}};
+    BuiltPackage built = gudtBuildPackage(plan);
+    // Append 1,000 more entries naming the first resource, its tail and the second one in turn.
+    // The index is rewritten at the end of the file with the new count.
+    std::string index = built.Bytes.substr(built.IndexOffset, 2 * built.EntryWidth);
+    for (std::uint32_t i = 0; i < 1000; ++i) {
+        std::string entry = built.Bytes.substr(built.EntryField(i % 2, 0), built.EntryWidth);
+        if (i % 3 == 0) {
+            gsPatchInt32(entry, built.EntryWidth - 8, static_cast<std::int32_t>(built.ResourceOffsets[0] + 3000));
+            gsPatchInt32(entry, built.EntryWidth - 4, 1500);  // across the two resources
+        }
+        index += entry;
+    }
+    std::string bytes = built.Bytes.substr(0, built.IndexOffset);
+    const auto indexOffset = static_cast<std::int32_t>(bytes.size());
+    bytes += index;
+    gsPatchInt32(bytes, kIndexOffsetField, indexOffset);
+    gsPatchInt32(bytes, kIndexCountField, 1002);
+    gsPatchInt32(bytes, kHoleCountField, 0);
+
+    PackageFile package;
+    PackageDamage damage;
+    gsLoadPackage(Put(bytes), package, damage);
+    ASSERT_EQ(damage.Number, 0) << damage.Description;
+    ASSERT_EQ(gflngUBound(package.Resources), 1002);
+    EXPECT_EQ(package.Contents->size(), 8000u);
+    EXPECT_EQ(package.Resources[3].Data, std::string(1000, 'a') + std::string(500, 'b'));
+    EXPECT_EQ(package.Resources[4].Data, std::string(4000, 'b'));
+    EXPECT_EQ(package.Resources[1001].Data, std::string(4000, 'a'));
     ExpectNoRecord();
 }
 
