@@ -174,10 +174,13 @@ void msEnterResources(const PackageFile& package, const std::string& packageName
     }
 }
 
+// Lists a damaged package. Its step ends here, as a read that completes ends: the loader's
+// "Filename = " line goes, so no later failure names this package.
 void msListUnreadable(const std::string& path, const PackageDamage& damage)
 {
     gudtUnreadablePackages.push_back(
         {mfstrRelativePackageName(path), std::to_string(damage.Number) + " - " + damage.Description});
+    gstrErrData.clear();
 }
 
 } // namespace

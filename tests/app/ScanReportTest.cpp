@@ -154,6 +154,27 @@ TEST_F(ScanReport, DamagedPackagesAreListedAndTheScanGoesOn)
     EXPECT_TRUE(trapCalls.empty());
 }
 
+// A listed package's step is over: a later failure that has nothing to do with it (here the
+// report cannot be written because temp is a file) reports no file name of it.
+TEST_F(ScanReport, AnUnreadablePackageLeavesNoFileNameBehind)
+{
+    BuiltPackage cut = gudtBuildPackage({2, {Hack(kTypeBHAV, 0x7F000001, 1, "cut")}, {}});
+    cut.Bytes.resize(cut.Bytes.size() - 3);
+    WriteFile(Downloads() / "z.package", cut.Bytes);
+    std::filesystem::remove_all(Scratch() / "program" / "temp");
+    WriteFile(Scratch() / "program" / "temp", "a file where the folder was");
+
+    ScanCommandHooks hooks;
+    hooks.MoveFocusToSink = [] {};
+    hooks.ShowScanForm = [](const std::string& meshPath) { gfblnFindHacks(meshPath, {}); };
+    hooks.DateText = [] { return std::string("12/6/2026 6:30:00 AM"); };
+    EXPECT_FALSE(gfblnScanCommand(hooks, displayText));
+    EXPECT_EQ(gflngUBound(gudtUnreadablePackages), 1);
+    ASSERT_EQ(trapCalls.size(), 1u);
+    EXPECT_EQ(trapCalls[0].Data, "");
+    EXPECT_EQ(trapCalls[0].Procedure, "cmdScan_Click");
+}
+
 TEST_F(ScanReport, ASecondScanReplacesTheFirst)
 {
     Put("One.package", {2, {Hack(kTypeBHAV, 0x7F000001, 1, "one")}, {}});
