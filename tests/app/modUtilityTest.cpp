@@ -102,8 +102,10 @@ TEST_F(Utility, FindFilesLeavesTheListAloneWhenItFindsNothing)
 // Host names that no Windows path can reach: "odd?" lists fine but its attributes fail with
 // 52, as a name with a character outside the code page does on Windows; "gone" is a link to
 // nothing, an entry that lists but is not there when its attributes are read (53). Both are
-// skipped where the walk meets them. A file with such a name is still listed by the file pass
-// (the loaders skip it quietly when they cannot open it), a folder with one is not descended.
+// skipped where the walk meets them. So are links that go round in a loop, to themselves or to
+// each other: like a link to nothing, they name nothing readable. A file with such a name is
+// still listed by the file pass (the loaders skip it quietly when they cannot open it), a folder
+// with one is not descended.
 TEST_F(Utility, FindFilesSkipsEntriesWithBadNamesOrThatVanished)
 {
     const fs::path a = MakeTree();
@@ -111,6 +113,10 @@ TEST_F(Utility, FindFilesSkipsEntriesWithBadNamesOrThatVanished)
     WriteFile(a / "odd?.package", "p");
     fs::create_symlink(a / "nothing", a / "gone");
     fs::create_directory_symlink(a, a / "B" / "up");  // a link back up the tree is walked once
+    fs::create_symlink(a / "self.package", a / "self.package");
+    fs::create_symlink(a / "y.package", a / "x.package");
+    fs::create_symlink(a / "x.package", a / "y.package");
+    fs::create_directory_symlink(a / "B" / "loop", a / "B" / "loop");
 
     const std::string start = WinPath(a);
     Names files = {""};

@@ -96,7 +96,7 @@ std::optional<Folder> gudtFindFolder(std::string_view windowsPath)
     }
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (gfblnNothingThere(errno))
             return std::nullopt;
         gsRaisePathError(errno, PathPart::Last);
     }
@@ -163,7 +163,7 @@ bool gfblnEntryExists(std::string_view windowsPath, ListKind kind)
         return false;
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (gfblnNothingThere(errno))
             return false;
         gsRaisePathError(errno, PathPart::Last);
     }

@@ -9,7 +9,8 @@ namespace platform::wine {
 std::int32_t gflngPathErrorNumber(int hostError, PathPart part)
 {
     switch (hostError) {
-    case ENOENT: return part == PathPart::Last ? errFileNotFound : errPathNotFound;
+    case ENOENT:
+    case ELOOP: return part == PathPart::Last ? errFileNotFound : errPathNotFound;
     case ENOTDIR: return errPathNotFound;
     case EACCES:
     case EPERM:
@@ -27,5 +28,7 @@ std::int32_t gflngPathErrorNumber(int hostError, PathPart part)
 }
 
 void gsRaisePathError(int hostError, PathPart part) { gsRaise(gflngPathErrorNumber(hostError, part)); }
+
+bool gfblnNothingThere(int hostError) { return hostError == ENOENT || hostError == ENOTDIR || hostError == ELOOP; }
 
 } // namespace platform::wine

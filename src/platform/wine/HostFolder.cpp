@@ -59,7 +59,7 @@ bool gfblnReadHostFolder(const std::string& hostFolder,
     };
     const std::unique_ptr<DIR, CloseFolder> folder(::opendir(hostFolder.c_str()));
     if (!folder) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (gfblnNothingThere(errno))
             return false;
         gsRaisePathError(errno, PathPart::Last);
     }

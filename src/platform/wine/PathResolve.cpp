@@ -37,8 +37,9 @@ std::string mfstrResolvePart(const std::string& folder, std::string_view part, b
     std::string candidate = gfstrJoinHost(folder, part);
     if (gfblnHostEntryThere(candidate))
         return candidate;
+    // lstat does not follow the component's own link, so a loop it meets is a folder on the way.
     if (errno != ENOENT)
-        gsRaisePathError(errno, last ? PathPart::Last : PathPart::OnTheWay);
+        gsRaisePathError(errno, last && errno != ELOOP ? PathPart::Last : PathPart::OnTheWay);
     if (auto match = mfCaselessMatch(folder, part))
         return gfstrJoinHost(folder, *match);
     if (last && use == PathUse::ToCreate)
@@ -75,7 +76,9 @@ std::string gfstrHostPath(std::string_view windowsPath, PathUse use)
         direct = gfstrJoinHost(direct, part);
     if (gfblnHostEntryThere(direct))
         return direct;
-    if (errno != ENOENT && errno != ENOTDIR)
+    // Not there, or a folder on the way is not one (a file, a link loop): the lookup of each
+    // component below says which.
+    if (!gfblnNothingThere(errno))
         gsRaisePathError(errno, PathPart::Last);
 
     std::string current = parsed.Root;

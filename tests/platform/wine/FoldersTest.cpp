@@ -3,6 +3,7 @@
 #include "errors/Failure.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -73,6 +74,24 @@ TEST_F(Folders, ListingsComeInNtfsOrderWithoutHiddenEntries)
     EXPECT_EQ(platform::gfstrListFolder(WinPath(Scratch() / "Missing") + "\\*.*", ListKind::FilesAndFolders), Names{});
     EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfstrListFolder(*folder, "a|b", ListKind::Files); }), errBadFileName);
     EXPECT_EQ(testsupport::RaisedBy([&] { platform::gfstrListFolder(Win("bad?\\*.*"), ListKind::Files); }), errBadFileName);
+}
+
+// A link that goes round in a loop names nothing, as a link to nothing does: not listed as a
+// file, not there when asked, "File not found" when its attributes are read, and "Path not
+// found" for anything below it.
+TEST_F(Folders, LinkLoopsNameNothing)
+{
+    fs::create_symlink(folder_ / "self.package", folder_ / "self.package");
+    fs::create_symlink(folder_ / "loopB", folder_ / "loopA");
+    fs::create_symlink(folder_ / "loopA", folder_ / "loopB");
+    for (const std::string name : {"self.package", "loopA", "LOOPB"}) {
+        EXPECT_FALSE(platform::gfblnEntryExists(Win(name), ListKind::FilesAndFolders)) << name;
+        EXPECT_FALSE(platform::gudtFindFolder(Win(name)).has_value()) << name;
+        EXPECT_EQ(testsupport::RaisedBy([&] { platform::gflngGetAttr(Win(name)); }), errFileNotFound) << name;
+        EXPECT_EQ(testsupport::RaisedBy([&] { platform::gflngGetAttr(Win(name + "\\x")); }), errPathNotFound) << name;
+    }
+    const Names files = platform::gfstrListFolder(Win("*.package"), ListKind::Files);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "self.package"), 0);
 }
 
 TEST_F(Folders, AttributesAndLookups)
