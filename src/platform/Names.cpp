@@ -19,10 +19,25 @@ char16_t mfchrUpper(char32_t unit)
     return gfchrUpperCaseUnit(static_cast<char16_t>(unit));
 }
 
-// True when the name holds no control character and none of `forbidden`, and is 1 to 255 bytes.
+// The length of a name in UTF-16 units, as Windows counts it: two for a character past U+FFFF,
+// one for any other character and for each byte that is not UTF-8.
+std::size_t mflngUtf16Length(std::string_view name)
+{
+    std::size_t units = 0;
+    while (!name.empty()) {
+        char32_t codePoint = 0;
+        const std::size_t length = gflngDecodeUtf8(name, codePoint);
+        units += length != 0 && codePoint > 0xFFFF ? 2 : 1;
+        name.remove_prefix(length != 0 ? length : 1);
+    }
+    return units;
+}
+
+// True when the name holds no control character and none of `forbidden`, and is 1 to 255
+// characters (UTF-16 units) long.
 bool mfblnNameOf(std::string_view name, std::string_view forbidden)
 {
-    if (name.empty() || name.size() > 255)
+    if (name.empty() || name.size() > 4 * 255 || mflngUtf16Length(name) > 255)
         return false;
     return std::none_of(name.begin(), name.end(), [forbidden](char c) {
         return static_cast<unsigned char>(c) < 0x20 || forbidden.find(c) != std::string_view::npos;

@@ -21,8 +21,8 @@ bool gfblnNameBefore(std::string_view left, std::string_view right);
 // True when the two names are equal without regard to case.
 bool gfblnSameName(std::string_view left, std::string_view right);
 
-// True when the name can be one component of a Windows path: 1 to 255 bytes, no control
-// character and none of \ / < > : " | ? *.
+// True when the name can be one component of a Windows path: 1 to 255 characters (UTF-16
+// units, as Windows counts them), no control character and none of \ / < > : " | ? *.
 bool gfblnValidName(std::string_view name);
 
 // A valid name that names an entry of its folder: neither "." nor "..".

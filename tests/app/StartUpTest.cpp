@@ -67,7 +67,7 @@ TEST_F(StartUp, OnlyTheFirstMissingFolderIsReported)
         std::function<void(const std::filesystem::path&)> make;
         std::string message;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"no registry at all", [](const auto&) {}, "Fatal Error: Can not find the documents folder!"},
         {"no game key",
          [](const std::filesystem::path& prefix) {
@@ -82,6 +82,20 @@ TEST_F(StartUp, OnlyTheFirstMissingFolderIsReported)
          },
          "Fatal Error: Can not find Sims 2 data path!"},
     };
+    // A documents folder whose name is a valid Windows name but longer than the host can hold
+    // (128 or more two-byte characters; the registry's buffer holds up to 251): it is simply not
+    // there.
+    for (const int length : {127, 128, 250}) {
+        std::string documents = "C:\\";
+        for (int i = 0; i < length; ++i)
+            documents += "\xC3\xA9";
+        cases.push_back({"a documents folder of long characters",
+                         [documents](const std::filesystem::path& prefix) {
+                             writer::gsMakeSampleGame(prefix);
+                             writer::gsWriteSampleRegistry(prefix, writer::kSampleInstallDir, documents, true);
+                         },
+                         "Fatal Error: Can not find Sims 2 data path!"});
+    }
     for (const Case& c : cases) {
         std::filesystem::remove_all(Prefix());
         std::filesystem::create_directories(Prefix());

@@ -64,7 +64,11 @@ TEST(Names, WhichNamesAndPatternsAPathCanHold)
         {"a*b", false, false, true},          {"a?b", false, false, true},
         {"a:b", false, false, false},         {"a\\b", false, false, false},
         {"a/b", false, false, false},         {"a|b", false, false, false},
-        {"a\x01b", false, false, false},       {"\xC3\xA9t\xC3\xA9", true, true, true},
+        {"a\x01b", false, false, false},
+        // Windows counts characters (UTF-16 units), not bytes: 128 "é" is 256 bytes, 128 characters.
+        {[] { std::string s; for (int i = 0; i < 255; ++i) s += "\xC3\xA9"; return s; }(), true, true, true},
+        {[] { std::string s; for (int i = 0; i < 256; ++i) s += "\xC3\xA9"; return s; }(), false, false, false},
+        {[] { std::string s; for (int i = 0; i < 128; ++i) s += "\xF0\x9F\x98\x80"; return s; }(), false, false, false},       {"\xC3\xA9t\xC3\xA9", true, true, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::gfblnValidName(c.text), c.name) << c.text;

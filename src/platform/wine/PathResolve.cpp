@@ -38,7 +38,9 @@ std::string mfstrResolvePart(const std::string& folder, std::string_view part, b
     if (gfblnHostEntryThere(candidate))
         return candidate;
     // lstat does not follow the component's own link, so a loop it meets is a folder on the way.
-    if (errno != ENOENT)
+    // A name longer than the host can hold (a valid Windows name of 255 characters may take up to
+    // 765 bytes here) names no entry by its exact name; only the caseless search can find one.
+    if (errno != ENOENT && errno != ENAMETOOLONG)
         gsRaisePathError(errno, last && errno != ELOOP ? PathPart::Last : PathPart::OnTheWay);
     if (auto match = mfCaselessMatch(folder, part))
         return gfstrJoinHost(folder, *match);
@@ -78,7 +80,7 @@ std::string gfstrHostPath(std::string_view windowsPath, PathUse use)
         return direct;
     // Not there, or a folder on the way is not one (a file, a link loop): the lookup of each
     // component below says which.
-    if (!gfblnNothingThere(errno))
+    if (!gfblnNothingThere(errno) && errno != ENAMETOOLONG)
         gsRaisePathError(errno, PathPart::Last);
 
     std::string current = parsed.Root;
