@@ -136,11 +136,13 @@ void msFindSims2DataPath(const std::string& displayName)
 
     // Any other localized name: the first entry of "EA Games", in listing order, whose name
     // holds "Sims 2" exactly as written. A missing "EA Games" folder lists nothing, as a
-    // directory search there finds nothing; it is no failure and ends in "ERROR" below.
+    // directory search there finds nothing; it is no failure and ends in "ERROR" below. A host
+    // name that no Windows path can hold (":", "?", ...) is no entry a Windows program sees:
+    // the scan could never walk it.
     const std::vector<std::string> names =
         platform::gfstrListFolder(gstrDocumentsPath + "\\EA Games\\*.*", platform::ListKind::FilesAndFolders);
     for (const std::string& name : names) {
-        if (name.find("Sims 2") != std::string::npos) {
+        if (platform::gfblnEntryName(name) && name.find("Sims 2") != std::string::npos) {
             gstrSims2DataPath = gstrDocumentsPath + "\\EA Games\\" + name;
             return;
         }

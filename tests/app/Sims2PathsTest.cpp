@@ -98,6 +98,9 @@ TEST_F(Sims2Paths, FindsTheDataFolderUnderItsKnownNamesThenByListing)
         {{"Yo Sims 2", "abc Sims 2"}, true, "\\EA Games\\abc Sims 2"},  // listing order ignores case
         {{"file:Notes Sims 2.txt"}, true, "\\EA Games\\Notes Sims 2.txt"},
         {{"THE SIMS 2 STUFF", "Sims 3", ".Hidden Sims 2"}, true, "ERROR"},
+        // Names no Windows path can hold are entries no Windows program sees.
+        {{"Sims 2: Extra"}, true, "ERROR"},
+        {{"A Sims 2?", "file:B Sims 2|x", "Mes Sims 2"}, true, "\\EA Games\\Mes Sims 2"},
         {{}, true, "ERROR"},
         {{}, false, "ERROR"},
     };
