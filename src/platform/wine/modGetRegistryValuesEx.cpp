@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/Utf8.h"
 #include "platform/Names.h"
+#include "platform/RegistryText.h"
 #include "platform/wine/HostErrors.h"
 #include "platform/wine/Prefix.h"
 
@@ -34,11 +35,9 @@ constexpr std::size_t kReadChunk = std::size_t{64} << 10;
 
 const std::string kError = "ERROR";
 
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
-constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
-constexpr std::uint32_t kRegMultiSz = 7;
+constexpr std::uint32_t kRegSz = glngRegSz;
+constexpr std::uint32_t kRegBinary = glngRegBinary;
+constexpr std::uint32_t kRegDword = glngRegDword;
 
 // ---- Reading lines -------------------------------------------------------------------------
 
@@ -231,22 +230,7 @@ bool mfblnTakeEscaped(std::string_view& text, char endChar, std::u16string& out)
     return false;
 }
 
-// UTF-16 units as UTF-8. A lone surrogate keeps its three-byte form rather than being replaced,
-// so no unit is lost.
-std::string mfstrUtf8(std::u16string_view units)
-{
-    std::string out;
-    out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-            ++i;
-        }
-        platform::gsAppendUtf8(out, c);
-    }
-    return out;
-}
+std::string mfstrUtf8(std::u16string_view units) { return gfstrUtf16ToUtf8(units); }
 
 // ---- Values --------------------------------------------------------------------------------
 
@@ -256,7 +240,6 @@ struct RegistryValue {
     bool TooLarge = false;  // present, but beyond the bounds above: it cannot be read
 };
 
-bool mfblnStringKind(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
 // "N)" of "str(N)" and "hex(N)": the kind in hexadecimal.
 std::optional<std::uint32_t> mfTakeKind(std::string_view& text)
@@ -344,34 +327,10 @@ std::optional<RegistryValue> mfParseData(std::string_view text)
     return value;
 }
 
-// What the ANSI query hands back for a value that fits: its text up to the first NUL. Sets
-// `bufferSize` to the size of the data as the query reports it.
+// What the ANSI query hands back for a value that fits: its text up to the first NUL.
 std::string mfstrValueText(const RegistryValue& value, std::int32_t& bufferSize)
 {
-    const auto capacity = static_cast<std::size_t>(bufferSize);
-    std::size_t required = 0;
-    std::string text;
-    if (mfblnStringKind(value.Type)) {
-        // One byte per UTF-16 unit (the single-byte code page), an odd last byte ignored. The
-        // terminator is counted even when the data lacks one, so a string that fills the
-        // buffer without it still gives "ERROR" rather than text without an end.
-        std::u16string units(value.Data.size() / 2, u'\0');
-        for (std::size_t i = 0; i < units.size(); ++i)
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(value.Data[2 * i]) |
-                                             static_cast<unsigned char>(value.Data[2 * i + 1]) << 8);
-        const bool terminated = !units.empty() && units.back() == u'\0';
-        required = units.size() + (terminated ? 0 : 1);
-        text = mfstrUtf8(std::u16string_view(units).substr(0, units.find(u'\0')));
-    } else {
-        // Other kinds come back as their bytes, read as single-byte text up to the first NUL.
-        required = value.Data.size();
-        text = gfstrFromCodePage(std::string_view(value.Data).substr(0, value.Data.find('\0')));
-    }
-    bufferSize = static_cast<std::int32_t>(
-        std::min<std::size_t>(required, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
-    if (required > capacity)
-        return kError;
-    return text;
+    return gfstrRegistryValueText(value.Type, value.Data, bufferSize);
 }
 
 // ---- Reading a registry file ---------------------------------------------------------------
