@@ -33,7 +33,7 @@ protected:
 
     // A new empty folder of this test's own (host path); WINEPREFIX points at its "prefix".
     const std::filesystem::path& Scratch() const { return scratch_; }
-    // The Windows form of a host path below the scratch folder (Z: drive).
+    // The Windows form of a host path below the scratch folder (Z: drive under the Wine model).
     static std::string WinPath(const std::filesystem::path& host);
     // Writes bytes to a host file, making its folders.
     static void WriteFile(const std::filesystem::path& host, const std::string& bytes);
