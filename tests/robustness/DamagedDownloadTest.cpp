@@ -46,7 +46,7 @@ protected:
         gsMakeSampleGame(Scratch() / "prefix");
         std::filesystem::create_directories(Scratch() / "program");
         platform::gsSetAppPath(WinPath(Scratch() / "program"));
-        gstrSims2DataPath = std::string(kSampleDocuments) + "\\EA Games\\The Sims 2";
+        gstrSims2DataPath = WinPath(Downloads().parent_path());
         gsInitTypeIDs();
         baseline = ScanBody();
         ASSERT_NE(baseline.find("The following packages could not be read:"), std::string::npos);

@@ -8,6 +8,16 @@
 
 namespace {
 
+// The size of a block as the allocator holds it.
+std::size_t mflngBlockSize(void* block)
+{
+#ifdef _WIN32
+    return _msize(block);
+#else
+    return malloc_usable_size(block);
+#endif
+}
+
 std::atomic<std::size_t> gHeld{0};
 std::atomic<std::size_t> gPeak{0};
 
@@ -16,7 +26,7 @@ void* msAllocate(std::size_t size)
     void* block = std::malloc(size == 0 ? 1 : size);
     if (!block)
         throw std::bad_alloc();
-    const std::size_t held = gHeld += malloc_usable_size(block);
+    const std::size_t held = gHeld += mflngBlockSize(block);
     std::size_t peak = gPeak.load();
     while (held > peak && !gPeak.compare_exchange_weak(peak, held)) {
     }
@@ -27,7 +37,7 @@ void msRelease(void* block) noexcept
 {
     if (!block)
         return;
-    gHeld -= malloc_usable_size(block);
+    gHeld -= mflngBlockSize(block);
     std::free(block);
 }
 

@@ -1,0 +1,512 @@
+// The Win32 host: what the W calls give back, turned into what the Wine host gives. Each test
+// makes its own files below the scratch folder and its own registry keys below
+// HKCU\Software\ClashwickTest, and removes them after.
+
+#include "errors/Failure.h"
+#include "platform/FileAccess.h"
+#include "platform/Folders.h"
+#include "platform/Names.h"
+#include "platform/modGetRegistryValuesEx.h"
+#include "platform/modWINAPI.h"
+#include "platform/win32/WideText.h"
+#include "support/TestSupport.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ListKind;
+using testsupport::RaisedBy;
+using Names = std::vector<std::string>;
+
+// ---- Registry ------------------------------------------------------------------------------
+
+const std::wstring kTestRoot = L"Software\\ClashwickTest";
+
+// Registry data as RegSetValueExW takes it.
+std::string Utf16(std::wstring_view text, bool terminated = true)
+{
+    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    if (terminated)
+        bytes.append(2, '\0');
+    return bytes;
+}
+
+class Win32Registry : public testsupport::TrapTest {
+protected:
+    void SetUp() override
+    {
+        TrapTest::SetUp();
+        keyName_ = kTestRoot + L"\\" + std::to_wstring(::GetCurrentProcessId());
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, keyName_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    &key_, nullptr),
+                  ERROR_SUCCESS);
+    }
+
+    void TearDown() override
+    {
+        ::RegCloseKey(key_);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, keyName_.c_str());
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot.c_str());  // only when no other run still has a key there
+        for (auto key = machineKeys_.rbegin(); key != machineKeys_.rend(); ++key)  // subkeys first
+            ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key->second.c_str(), key->first, 0);
+        TrapTest::TearDown();
+    }
+
+    void Set(const wchar_t* name, DWORD type, const std::string& data)
+    {
+        ASSERT_EQ(::RegSetValueExW(key_, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                   static_cast<DWORD>(data.size())),
+                  ERROR_SUCCESS);
+    }
+
+    // A key below HKLM\Software in one view with one string value (none when `value` is null).
+    // False when this user may not write there (a test run without an administrator's rights).
+    bool SetMachine(REGSAM view, const std::wstring& path, const wchar_t* value)
+    {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS)
+            return false;
+        machineKeys_.push_back({view, path});
+        if (value != nullptr) {
+            const std::string data = Utf16(value);
+            ::RegSetValueExW(key, L"Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size()));
+        }
+        ::RegCloseKey(key);
+        return true;
+    }
+
+    std::string KeyPath() const { return "Software\\ClashwickTest\\" + std::to_string(::GetCurrentProcessId()); }
+
+    std::string Read(const std::string& value, std::int32_t& size) const
+    {
+        return platform::gfstrGetRegistryValue(platform::glngHKEY_CURRENT_USER, KeyPath(), value, size);
+    }
+
+    HKEY key_ = nullptr;
+    std::wstring keyName_;
+    std::vector<std::pair<REGSAM, std::wstring>> machineKeys_;
+};
+
+TEST_F(Win32Registry, ReadsEveryKindOfValue)
+{
+    Set(L"Install Dir", REG_SZ, Utf16(L"C:\\Program Files\\EA GAMES\\The Sims 2"));
+    Set(L"Name", REG_SZ, Utf16(L"The Sims\u2122 2 Caf\u00E9"));
+    Set(L"Expand", REG_EXPAND_SZ, Utf16(L"%USERPROFILE%\\"));
+    Set(L"Multi", REG_MULTI_SZ, Utf16(std::wstring(L"first\0second\0", 13)));
+    Set(L"Dword", REG_DWORD, std::string("\x41\x42\x43\x00", 4));
+    Set(L"Binary", REG_BINARY, std::string("AB\0C", 4));
+    Set(L"", REG_SZ, Utf16(L"the default"));
+
+    const struct {
+        std::string key;
+        std::string value;
+        std::string expected;
+    } cases[] = {
+        {KeyPath(), "Install Dir", "C:\\Program Files\\EA GAMES\\The Sims 2"},
+        {KeyPath(), "INSTALL DIR", "C:\\Program Files\\EA GAMES\\The Sims 2"},
+        {KeyPath(), "Name", "The Sims\xE2\x84\xA2 2 Caf\xC3\xA9"},  // whole characters, not code-page bytes
+        {KeyPath(), "Expand", "%USERPROFILE%\\"},                     // as stored, not expanded
+        {KeyPath(), "Multi", "first"},
+        {KeyPath(), "Dword", "ABC"},
+        {KeyPath(), "Binary", "AB"},
+        {KeyPath(), "", "the default"},
+        {KeyPath(), "Missing", "ERROR"},
+        {KeyPath() + "\\Missing", "Install Dir", "ERROR"},
+    };
+    for (const auto& c : cases) {
+        std::int32_t size = 0;
+        EXPECT_EQ(platform::gfstrGetRegistryValue(platform::glngHKEY_CURRENT_USER, c.key, c.value, size), c.expected)
+            << c.key << " / " << c.value;
+    }
+    std::int32_t size = 0;
+    EXPECT_EQ(platform::gfstrGetRegistryValue(0x80000003u, KeyPath(), "Install Dir", size), "ERROR");
+}
+
+TEST_F(Win32Registry, DataWithItsTerminatorMustFitTheBuffer)
+{
+    Set(L"254", REG_SZ, Utf16(std::wstring(254, L'a')));
+    Set(L"255", REG_SZ, Utf16(std::wstring(255, L'a')));
+    Set(L"Unterminated255", REG_SZ, Utf16(std::wstring(255, L'a'), false));
+    Set(L"Short", REG_SZ, Utf16(L"abc"));
+    Set(L"Accented", REG_SZ, Utf16(L"\u00E9\u00E9"));
+    Set(L"Binary4", REG_BINARY, "ABCD");
+
+    const struct {
+        std::string value;
+        std::int32_t sizeIn;
+        std::string expected;
+        std::int32_t sizeOut;
+    } cases[] = {
+        {"254", 0, std::string(254, 'a'), 255},
+        {"255", 0, "ERROR", 256},
+        {"Unterminated255", 0, "ERROR", 256},   // the terminator counts even when it is not stored
+        {"Short", 4, "abc", 4},
+        {"Short", 3, "ERROR", 4},
+        {"Accented", 3, "\xC3\xA9\xC3\xA9", 3},  // counted per UTF-16 unit, not per UTF-8 byte
+        {"Binary4", 4, "ABCD", 4},               // raw kinds need no terminator
+        {"Binary4", 3, "ERROR", 4},
+        {"Missing", 0, "ERROR", 255},
+    };
+    for (const auto& c : cases) {
+        std::int32_t size = c.sizeIn;
+        EXPECT_EQ(Read(c.value, size), c.expected) << c.value << " in " << c.sizeIn;
+        EXPECT_EQ(size, c.sizeOut) << c.value << " in " << c.sizeIn;
+    }
+    std::int32_t negative = -1;
+    EXPECT_EQ(RaisedBy([&] { Read("Short", negative); }), errInvalidCall);
+}
+
+// The game is a 32-bit program: its view of HKLM\Software comes first, and a key it has without
+// the value is "ERROR", though the 64-bit view has the value.
+TEST_F(Win32Registry, LocalMachineIsReadAsTheThirtyTwoBitProgramSeesIt)
+{
+    const std::wstring base = L"Software\\ClashwickTest" + std::to_wstring(::GetCurrentProcessId());
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+        machineKeys_.push_back({view, base});  // removed after its subkeys
+    const struct {
+        REGSAM view;
+        const wchar_t* key;
+        const wchar_t* value;
+    } machine[] = {
+        {KEY_WOW64_32KEY, L"Both", L"32-bit"},   {KEY_WOW64_64KEY, L"Both", L"64-bit"},
+        {KEY_WOW64_64KEY, L"Only64", L"64-bit"}, {KEY_WOW64_32KEY, L"Empty32", nullptr},
+        {KEY_WOW64_64KEY, L"Empty32", L"64-bit"},
+    };
+    for (const auto& m : machine) {
+        if (!SetMachine(m.view, base + L"\\" + m.key, m.value))
+            GTEST_SKIP() << "HKEY_LOCAL_MACHINE cannot be written without an administrator's rights";
+    }
+
+    const std::string narrowBase = "Software\\ClashwickTest" + std::to_string(::GetCurrentProcessId());
+    const struct {
+        std::string key;
+        std::string expected;
+    } cases[] = {
+        {narrowBase + "\\Both", "32-bit"},
+        {narrowBase + "\\Only64", "64-bit"},
+        {narrowBase + "\\Empty32", "ERROR"},
+    };
+    for (const auto& c : cases) {
+        std::int32_t size = 0;
+        EXPECT_EQ(platform::gfstrGetRegistryValue(platform::glngHKEY_LOCAL_MACHINE, c.key, "Install Dir", size),
+                  c.expected)
+            << c.key;
+    }
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_LOCAL_MACHINE, narrowBase),
+              (Names{"Both", "Empty32"}));
+}
+
+TEST_F(Win32Registry, SubkeysComeByNameWithoutRegardToCase)
+{
+    for (const wchar_t* name : {L"Sims2SP1.exe", L"sims2EP9.exe", L"1.0", L"Sims\u2122 2", L"_last", L"Zeta"}) {
+        HKEY subkey = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(key_, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &subkey, nullptr),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(subkey);
+    }
+    // By upper-cased units: "2" (32) before "™" (2122), "Z" (5A) before "_" (5F).
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, KeyPath()),
+              (Names{"1.0", "sims2EP9.exe", "Sims2SP1.exe", "Sims\xE2\x84\xA2 2", "Zeta", "_last"}));
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, KeyPath() + "\\Missing"), Names{});
+    EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, ""), Names{});
+}
+
+// ---- Files and folders ---------------------------------------------------------------------
+
+class Win32Host : public testsupport::TrapTest {
+protected:
+    std::string Win(const std::string& relative = "") const
+    {
+        return WinPath(Scratch()) + (relative.empty() ? "" : "\\" + relative);
+    }
+    fs::path HostPath(const std::string& relative) const { return Scratch() / fs::u8path(relative); }
+
+    static void SetAttributes(const fs::path& path, DWORD attributes)
+    {
+        ASSERT_TRUE(::SetFileAttributesW(path.wstring().c_str(), attributes)) << path;
+    }
+
+    void TearDown() override
+    {
+        msRemoveTree(L"\\\\?\\" + fs::absolute(Scratch()).make_preferred().wstring());
+        TrapTest::TearDown();
+    }
+
+private:
+    // Removes a folder and all below it, read-only files and paths past MAX_PATH included (the
+    // long form reaches them; the standard library's removal does not).
+    static void msRemoveTree(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring path = folder + L"\\" + name;
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+                    msRemoveTree(path);
+                else
+                    ::DeleteFileW(path.c_str());
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryW(folder.c_str());
+    }
+};
+
+TEST_F(Win32Host, ListingsAreSortedByNameKeyWithoutHiddenOrSystemEntries)
+{
+    for (const char* name : {"a.package", "B.package", "_x.package", "Z.package", "\xC3\xA9.package", "Y.PACKAGE",
+                             "x.package.bak", "Hidden.package", "System.package", "LongPackageName.package"})
+        WriteFile(HostPath("Listing\\" + std::string(name)), name);
+    fs::create_directories(HostPath("Listing\\Sub"));
+    fs::create_directories(HostPath("Listing\\HiddenFolder"));
+    SetAttributes(HostPath("Listing\\Hidden.package"), FILE_ATTRIBUTE_HIDDEN);
+    SetAttributes(HostPath("Listing\\System.package"), FILE_ATTRIBUTE_SYSTEM);
+    SetAttributes(HostPath("Listing\\HiddenFolder"), FILE_ATTRIBUTE_HIDDEN);
+
+    const auto folder = platform::gudtFindFolder(Win("Listing"));
+    ASSERT_TRUE(folder);
+    const struct {
+        std::string pattern;
+        ListKind kind;
+        Names expected;
+    } cases[] = {
+        {"*.package", ListKind::Files,
+         {"a.package", "B.package", "LongPackageName.package", "Y.PACKAGE", "Z.package", "_x.package",
+          "\xC3\xA9.package"}},
+        {"*.*", ListKind::FilesAndFolders,
+         {"a.package", "B.package", "LongPackageName.package", "Sub", "x.package.bak", "Y.PACKAGE", "Z.package",
+          "_x.package", "\xC3\xA9.package"}},
+        {"\xC3\x89.*", ListKind::Files, {"\xC3\xA9.package"}},
+        // The search's own matching would find "LONGPA~1.PAC", the 8.3 name of a ".package".
+        {"*.pac", ListKind::Files, {}},
+        {"sub", ListKind::Files, {}},
+        {"hidden*", ListKind::FilesAndFolders, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        EXPECT_EQ(platform::gfstrListFolder(*folder, c.pattern, c.kind), c.expected);
+        EXPECT_EQ(platform::gfstrListFolder(Win("Listing\\" + c.pattern), c.kind), c.expected);
+    }
+    EXPECT_EQ(platform::gfstrListFolder(Win("Missing\\*.*"), ListKind::FilesAndFolders), Names{});
+
+    // A hidden entry is there to open, but not to be found.
+    EXPECT_FALSE(platform::gfblnEntryExists(Win("Listing\\Hidden.package"), ListKind::Files));
+    EXPECT_FALSE(platform::gfblnEntryExists(Win("Listing\\HiddenFolder"), ListKind::FilesAndFolders));
+    EXPECT_TRUE(platform::gfblnEntryExists(Win("LISTING\\SUB"), ListKind::FilesAndFolders));
+    EXPECT_FALSE(platform::gfblnEntryExists(Win("Listing\\Sub"), ListKind::Files));
+    EXPECT_EQ(platform::gflngGetAttr(Win("Listing\\Hidden.package")) & platform::attrHidden, platform::attrHidden);
+
+    // One folder by two spellings is one folder to a walk; another folder is another.
+    const auto again = platform::gudtFindFolder(Win("LISTING"));
+    const auto sub = platform::gudtFindSubfolder(*folder, "sub");
+    ASSERT_TRUE(again && sub);
+    EXPECT_EQ(again->Identity, folder->Identity);
+    EXPECT_NE(sub->Identity, folder->Identity);
+    EXPECT_FALSE(platform::gudtFindSubfolder(*folder, "a.package"));
+}
+
+// A name the system holds with a lone surrogate (no UTF-8 can spell it) is listed, and the
+// name listed opens the same file again.
+TEST_F(Win32Host, NamesWithALoneSurrogateSurviveTheRoundTrip)
+{
+    fs::create_directories(HostPath("Odd"));
+    const std::wstring name = L"lone\xD800.package";
+    const std::wstring path = HostPath("Odd").wstring() + L"\\" + name;
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "this file system cannot hold a lone surrogate";
+    DWORD written = 0;
+    ::WriteFile(handle, "odd", 3, &written, nullptr);
+    ::CloseHandle(handle);
+
+    const auto folder = platform::gudtFindFolder(Win("Odd"));
+    ASSERT_TRUE(folder);
+    const Names listed = platform::gfstrListFolder(*folder, "*.package", ListKind::Files);
+    ASSERT_EQ(listed, Names{"lone\xED\xA0\x80.package"});
+    platform::InputFile byPath(Win("Odd\\" + listed[0]));
+    EXPECT_EQ(byPath.ReadAll(), "odd");
+    const auto in = std::make_shared<const platform::Folder>(*folder);
+    platform::InputFile found(platform::FoundFile{Win("Odd\\" + listed[0]), in, listed[0]});
+    EXPECT_EQ(found.ReadAll(), "odd");
+}
+
+TEST_F(Win32Host, FailedOperationsCarryTheirNumbers)
+{
+    WriteFile(HostPath("Folder\\x.bin"), "x");
+    WriteFile(HostPath("Folder\\readonly.bin"), "r");
+    WriteFile(HostPath("Folder\\locked.bin"), "l");
+    SetAttributes(HostPath("Folder\\readonly.bin"), FILE_ATTRIBUTE_READONLY);
+    // Another program holds this one open and shares it with no one.
+    const HANDLE locked = ::CreateFileW(HostPath("Folder\\locked.bin").wstring().c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+
+    const struct {
+        const char* what;
+        std::function<void()> call;
+        std::int32_t number;
+    } cases[] = {
+        {"open missing file", [&] { platform::InputFile f(Win("Folder\\missing.bin")); }, errFileNotFound},
+        {"open in missing folder", [&] { platform::InputFile f(Win("Missing\\x.bin")); }, errPathNotFound},
+        {"open below a file", [&] { platform::InputFile f(Win("Folder\\x.bin\\y.bin")); }, errPathNotFound},
+        {"open a folder", [&] { platform::InputFile f(Win("Folder")); }, errPathFileAccess},
+        {"open a wildcard", [&] { platform::InputFile f(Win("Folder\\x?.bin")); }, errBadFileName},
+        {"open a stream", [&] { platform::InputFile f(Win("Folder\\x.bin:stream")); }, errBadFileName},
+        {"open with a NUL", [&] { platform::InputFile f(Win("Folder\\x.bin") + std::string(1, '\0')); }, errBadFileName},
+        {"open not UTF-8", [&] { platform::InputFile f(Win("Folder\\\xFF.bin")); }, errBadFileName},
+        {"open a locked file", [&] { platform::InputFile f(Win("Folder\\locked.bin")); }, errPermission},
+        {"write in missing folder", [&] { platform::OutputFile f(Win("Missing\\o.txt")); }, errPathNotFound},
+        {"write a folder", [&] { platform::OutputFile f(Win("Folder")); }, errPathFileAccess},
+        {"write a read-only file", [&] { platform::OutputFile f(Win("Folder\\readonly.bin")); }, errPermission},
+        {"attributes of missing", [&] { platform::gflngGetAttr(Win("Folder\\missing.bin")); }, errFileNotFound},
+        {"attributes in missing folder", [&] { platform::gflngGetAttr(Win("Missing\\x.bin")); }, errPathNotFound},
+        {"delete read-only", [&] { platform::gsDeleteFile(Win("Folder\\readonly.bin")); }, errPermission},
+        {"delete a folder", [&] { platform::gsDeleteFile(Win("Folder")); }, errPathFileAccess},
+        {"delete missing", [&] { platform::gsDeleteFile(Win("Folder\\missing.bin")); }, errFileNotFound},
+        {"make existing folder", [&] { platform::gsMakeFolder(Win("Folder")); }, errPathFileAccess},
+        {"make in missing folder", [&] { platform::gsMakeFolder(Win("Missing\\New")); }, errPathNotFound},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RaisedBy(c.call), c.number) << c.what;
+    ::CloseHandle(locked);
+
+    // Read-only comes off, and the file can go.
+    platform::gsSetAttrNormal(Win("Folder\\readonly.bin"));
+    EXPECT_EQ(platform::gflngGetAttr(Win("Folder\\readonly.bin")) & platform::attrReadOnly, 0);
+    platform::gsDeleteFile(Win("Folder\\readonly.bin"));
+    EXPECT_FALSE(fs::exists(HostPath("Folder\\readonly.bin")));
+}
+
+// The output replaces a hidden file as it does any other, and the input is read whole from its
+// offsets; a path past MAX_PATH is reached too.
+TEST_F(Win32Host, FilesAreWrittenAndReadBackBeyondMaxPath)
+{
+    std::string deep = "Deep";
+    platform::gsMakeFolder(Win(deep));
+    while (Win(deep).size() < 300) {
+        deep += "\\A folder name of some length";
+        platform::gsMakeFolder(Win(deep));
+    }
+    const struct {
+        std::string relative;
+        bool hidden;
+    } cases[] = {{"Hidden.txt", true}, {deep + "\\Report.txt", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.relative);
+        if (c.hidden) {
+            WriteFile(HostPath(c.relative), "old contents, longer than the new");
+            SetAttributes(HostPath(c.relative), FILE_ATTRIBUTE_HIDDEN);
+        }
+        std::string expected;
+        {
+            platform::OutputFile out(Win(c.relative));
+            for (int i = 0; i < 10000; ++i) {
+                const std::string line = "line " + std::to_string(i) + "\r\n";
+                out.Write(line);
+                expected += line;
+            }
+            out.Close();
+        }
+        platform::InputFile in(Win(c.relative));
+        ASSERT_EQ(in.Size(), static_cast<std::int64_t>(expected.size()));
+        EXPECT_EQ(in.ReadAll(), expected);
+        std::string middle(6, '#');
+        in.ReadAt(5, middle);
+        EXPECT_EQ(middle, "0\r\nlin");
+        EXPECT_EQ(RaisedBy([&] { in.ReadAt(in.Size() - 2, middle); }), errPastEnd);
+        EXPECT_EQ(RaisedBy([&] { in.ReadAt(-1, middle); }), errBadRecord);
+    }
+    EXPECT_EQ(platform::gfstrListFolder(Win(deep + "\\*.txt"), ListKind::Files), Names{"Report.txt"});
+    platform::gsDeleteFile(Win(deep + "\\Report.txt"));
+    EXPECT_FALSE(platform::gfblnEntryExists(Win(deep + "\\Report.txt"), ListKind::Files));
+}
+
+// The long form gives each name as stored; it must fit 260 units with its terminator.
+TEST_F(Win32Host, LongPathNamesAreStoredNamesWithinMaxPath)
+{
+    WriteFile(HostPath("MixedCase Folder Name\\Stored Name.package"), "s");
+    const std::string scratch = platform::gfstrGetLongPathName(Win());
+    ASSERT_FALSE(scratch.empty());
+    // The short form, where the volume has 8.3 names ("MIXEDC~1"): the stored names come back.
+    const std::wstring stored = HostPath("MixedCase Folder Name\\Stored Name.package").wstring();
+    std::wstring shortForm(MAX_PATH, L'\0');
+    shortForm.resize(::GetShortPathNameW(stored.c_str(), shortForm.data(), MAX_PATH));
+    ASSERT_FALSE(shortForm.empty());
+    EXPECT_EQ(platform::gfstrGetLongPathName(platform::win32::gfstrNarrow(shortForm)),
+              scratch + "\\MixedCase Folder Name\\Stored Name.package");
+
+    // 259 units fit, 260 do not: counted in UTF-16 units ("™" is three bytes, one unit).
+    const std::string base = scratch + "\\\xE2\x84\xA2";
+    const std::size_t baseUnits = platform::win32::gfstrWide(base).value().size();
+    if (baseUnits + 2 > 259)
+        GTEST_SKIP() << "the scratch folder's path is too long for this test";
+    for (const std::size_t units : {std::size_t{259}, std::size_t{260}}) {
+        const std::string path = base + std::string(units - baseUnits, 'n');
+        platform::gsMakeFolder(path);
+        EXPECT_EQ(platform::gfstrGetLongPathName(path), units < 260 ? path : "") << units;
+    }
+    EXPECT_EQ(platform::gfstrGetLongPathName(Win("Missing\\Stored Name.package")), "");
+    EXPECT_EQ(platform::gfstrGetLongPathName(Win("MixedCase*")), "");
+    EXPECT_EQ(platform::gfstrGetLongPathName(""), "");
+}
+
+// Text crosses to the W calls and back whole; a lone surrogate a name may hold keeps its
+// three-byte form both ways; text no W call can take whole is refused.
+TEST(Win32Text, WideTextRoundTrips)
+{
+    const struct {
+        std::string narrow;
+        std::optional<std::wstring> wide;
+    } cases[] = {
+        {"plain", L"plain"},
+        {"Caf\xC3\xA9\xE2\x84\xA2", L"Caf\u00E9\u2122"},
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},       // past U+FFFF: a surrogate pair
+        {"a\xED\xA0\x80z", std::wstring{L'a', wchar_t(0xD800), L'z'}},  // lone high surrogate
+        {"\xED\xBF\xBF", std::wstring{wchar_t(0xDFFF)}},              // lone low surrogate
+        {"bad\xFF", std::nullopt},
+        {"\xC3", std::nullopt},                          // cut short
+        {"\xC0\xAF", std::nullopt},                      // overlong "/"
+        {std::string("nul\0after", 9), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::win32::gfstrWide(c.narrow), c.wide) << c.narrow;
+        if (c.wide) {
+            EXPECT_EQ(platform::win32::gfstrNarrow(*c.wide), c.narrow) << c.narrow;
+        }
+    }
+}
+
+TEST(Win32UpperCase, UnitsUpperCaseByTheInvariantTable)
+{
+    const struct {
+        char16_t unit;
+        char16_t upper;
+    } cases[] = {
+        {u'\u00E9', u'\u00C9'},  // é
+        {u'\u00FF', u'\u0178'},  // ÿ: its capital is outside Latin-1
+        {u'\u03C3', u'\u03A3'},  // σ
+        {u'\u00DF', u'\u00DF'},  // ß: no capital of one unit
+        {u'\u2122', u'\u2122'},  // ™
+        {u'\u00C9', u'\u00C9'},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::gfchrUpperCaseUnit(c.unit), c.upper) << static_cast<int>(c.unit);
+}
+
+} // namespace
