@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <memory>
 
@@ -42,9 +44,36 @@ void msRunUnhandled(Body&& body)
     }
 }
 
+// A push button whose caption wraps onto a second line when one line is too short for it,
+// centred both ways. The caption stays the button's text (the keyboard's mnemonic, screen
+// readers and the tests read it there); only the drawing differs from QPushButton's, which
+// keeps the caption on one line and cuts it at both ends.
+class WrappingButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        // Across, the room the style gives a caption; down, all of the inside of the frame: two
+        // lines need nearly the whole height of the layout's buttons.
+        QRect room = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        room.setTop(rect().top() + 1);
+        room.setBottom(rect().bottom() - 1);
+        painter.drawItemText(room, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(), isEnabled(),
+                             caption, QPalette::ButtonText);
+    }
+};
+
 QPushButton* mfcmdButton(QWidget* parent, const char* name, const QString& caption, const QRect& place)
 {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new WrappingButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
     return button;

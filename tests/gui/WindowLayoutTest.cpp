@@ -138,4 +138,38 @@ TEST_F(WindowTest, ErrorDialogLayout)
                                                                        "txtMessage", "cmdFocus"}));
 }
 
+// How much darker a button is drawn with its caption than without it, summed over its pixels:
+// the ink of the caption's letters as they are shown.
+double CaptionInk(QAbstractButton& button)
+{
+    const QImage with = button.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString caption = button.text();
+    button.setText(QString());
+    const QImage without = button.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    button.setText(caption);
+    double ink = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            ink += std::max(0, qGray(without.pixel(x, y)) - qGray(with.pixel(x, y)));
+    return ink;
+}
+
+TEST_F(WindowTest, ErrorDialogButtonCaptionsAreShownWhole)
+{
+    frmErrorDialog dialog;
+    for (QPushButton* button : {dialog.cmdCopy, dialog.cmdEnd}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        // The same caption on a plain button wide enough for it on one line shows every letter.
+        QPushButton whole(button->text());
+        whole.setFont(button->font());
+        whole.resize(whole.sizeHint().width() + 40, button->height());
+        const double wholeInk = CaptionInk(whole);
+        ASSERT_GT(wholeInk, 0);
+        EXPECT_GT(whole.width(), button->width()) << "the caption fits one line: nothing to wrap";
+        // Cut at its ends, the caption loses letters and so ink; wrapped, it keeps all of them.
+        EXPECT_NEAR(CaptionInk(*button) / wholeInk, 1.0, 0.03);
+        EXPECT_EQ(button->geometry().size(), QSize(237, 29));
+    }
+}
+
 } // namespace
