@@ -1,0 +1,57 @@
+#pragma once
+// The unrecoverable-error dialog: shows the error report, keeps it in the error log, copies it
+// to the clipboard, offers support by e-mail and web page, and ends the program. The report,
+// the log and the support procedures are plain functions (ErrorReport.h, SupportContact.h);
+// the dialog lays out its controls and forwards its events to them.
+
+#include "gui/win32/Form.h"
+
+#include <string>
+
+class frmErrorDialog : public gui::win32::Form {
+public:
+    frmErrorDialog();
+
+    // Builds the report from the error record, writes the error log and fills txtMessage.
+    // When any of it fails the program ends at once, without a word; the result is false
+    // only when a stand-in for ending the program returned.
+    bool Form_Load();
+
+    // Shows the dialog modally with no owner, centred on the screen; returns when it was
+    // closed other than by its End button.
+    void Show();
+
+    // The text of txtMessage exactly as it was set, CR LF line ends included.
+    const std::string& MessageText() const { return message_; }
+
+    HWND Label1;
+    HWND cmdMailTo;
+    HWND cmdWebPage;
+    HWND cmdCopy;
+    HWND cmdEnd;
+    HWND txtMessage;
+    HWND cmdFocus;
+
+protected:
+    void OnActivate() override { Form_Activate(); }
+    void OnClick(int id) override;
+
+private:
+    void Form_Activate();
+    void cmdCopy_Click();
+    void cmdEnd_Click();
+    void cmdMailTo_Click();
+    void cmdWebPage_Click();
+
+    std::string message_;
+};
+
+// The error trap of the window program: creates the dialog on first use, loads it and shows
+// it modally with no owner; returns when it was closed other than by its End button.
+void gsShowErrorDialog();
+
+// The support e-mail address, web page and the web site's host name the dialog offers (set
+// by the build).
+std::string gfstrSupportEmail();
+std::string gfstrSupportUrl();
+std::string gfstrSupportHost();

@@ -1,0 +1,107 @@
+#include "gui/win32/frmHackMain.h"
+
+#include "app/AppIdentity.h"
+#include "app/ScanCommand.h"
+#include "app/StartUp.h"
+#include "gui/win32/DisplayText.h"
+#include "gui/win32/frmFindHacks.h"
+#include "platform/DateText.h"
+
+using gui::win32::TwipsRect;
+using gui::win32::TwipsSize;
+
+namespace {
+
+enum : int { idFocus = 101, idScan, idHackReport };
+
+std::wstring mfwsFirstCaption()
+{
+    // Until start-up puts the version in, the caption is the product and its copyright.
+    return gui::win32::gfwsWide(std::string(kAppTitle) + " - " + std::string(kAppCopyright));
+}
+
+} // namespace
+
+frmHackMain::frmHackMain() : Form(Kind::Main, mfwsFirstCaption(), TwipsSize(10095, 6675), nullptr)
+{
+    // Made in tab order. cmdFocus lies below the visible client area.
+    cmdFocus = mfhwndButton(idFocus, L"Focus", TwipsRect(6060, 7500, 735, 255));
+    cmdScan = mfhwndButton(idScan, L"Scan", TwipsRect(4560, 6240, 975, 375));
+    // Read-only, never wrapped: a long package path scrolls sideways.
+    txtHackReport = mfhwndControl(L"EDIT", idHackReport,
+                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
+                                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                                  WS_EX_CLIENTEDGE, TwipsRect(120, 180, 9855, 5955));
+    // The report of a large Downloads folder is longer than the box takes by default.
+    SendMessageW(txtHackReport, EM_SETLIMITTEXT, 0, 0);
+}
+
+frmHackMain::~frmHackMain() = default;
+
+bool frmHackMain::Form_Load()
+{
+    std::string caption;
+    if (!gfblnStartUp(caption))
+        return false;
+    gui::win32::gsSetWindowText(hwnd_, caption);
+    return true;
+}
+
+void frmHackMain::Show(int showCommand)
+{
+    if (!placed_) {
+        gui::win32::gsCentreOnScreen(hwnd_);
+        placed_ = true;
+    }
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+}
+
+void frmHackMain::OnClick(int id)
+{
+    if (id == idScan)
+        cmdScan_Click();
+}
+
+LRESULT frmHackMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CTLCOLORSTATIC:
+        // A read-only box is drawn on the dialog's face; the report keeps a window's white.
+        if (reinterpret_cast<HWND>(lParam) == txtHackReport) {
+            HDC box = reinterpret_cast<HDC>(wParam);
+            SetTextColor(box, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(box, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return Form::WindowProc(message, wParam, lParam);
+}
+
+void frmHackMain::cmdScan_Click()
+{
+    ScanCommandHooks hooks;
+    hooks.MoveFocusToSink = [this] { SetFocus(cmdFocus); };
+    hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
+    hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
+    std::string displayText;
+    if (!gfblnScanCommand(hooks, displayText))
+        return;
+    gui::win32::gsSetWindowText(txtHackReport, displayText);
+    report_ = std::move(displayText);
+}
+
+void frmHackMain::msShowScanForm(const std::string& meshPath)
+{
+    // One scan window, made on first use and shown again by every later scan.
+    if (!findHacks_)
+        findHacks_ = std::make_unique<frmFindHacks>(hwnd_);
+    findHacks_->SetMeshPath(meshPath);
+    findHacks_->Show();
+}
