@@ -15,6 +15,7 @@ namespace fuzzsupport {
 namespace {
 
 std::filesystem::path gScratch;
+bool gblnReplaying = false;
 
 void msRemoveScratch()
 {
@@ -70,10 +71,31 @@ std::string gfstrWinPath(const std::filesystem::path& host)
 void gsWriteFile(const std::filesystem::path& host, std::string_view bytes)
 {
     std::filesystem::create_directories(host.parent_path());
+    // A new file rather than the old one cut short: ext4 writes a file out to disk when it is
+    // closed after a truncation, which would cost a target writing every input most of its time.
+    std::error_code ignored;
+    std::filesystem::remove(host, ignored);
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         gsFail(__FILE__, __LINE__, "cannot write " + host.string());
+}
+
+void gsSetReplaying() { gblnReplaying = true; }
+
+bool gfblnSlowChecks(std::string_view bytes, std::uint64_t every)
+{
+    if (gblnReplaying)
+        return true;
+    // FNV-1a over the length and the first 64 bytes, then mixed so that every bit of the
+    // result depends on all of them.
+    std::uint64_t hash = 0xCBF29CE484222325u ^ bytes.size();
+    for (const char c : bytes.substr(0, 64))
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDu;
+    hash ^= hash >> 33;
+    return hash % every == 0;
 }
 
 std::int32_t gflngInt32At(std::string_view bytes, std::size_t at)

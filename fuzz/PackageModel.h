@@ -5,8 +5,11 @@
 
 #include "FuzzSupport.h"
 
+#include "errors/Failure.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +36,41 @@ inline std::int32_t gflngTableDamage(std::int64_t offset, std::int64_t count, st
         return 63;
     if (count > 0 && offset + count * width > fileSize)
         return 62;
+    return 0;
+}
+
+// How many bytes the resources cover together: the size of the union of their ranges, each
+// byte counted once however many entries name it. The full load keeps exactly these bytes.
+inline std::int64_t gflngCoveredBytes(const ModelPackage& model)
+{
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    for (const ModelEntry& entry : model.Index)
+        if (entry.Size > 0)
+            ranges.emplace_back(entry.Offset, std::int64_t{entry.Offset} + entry.Size);
+    std::sort(ranges.begin(), ranges.end());
+    std::int64_t covered = 0, end = 0;
+    for (const auto& [first, last] : ranges) {
+        covered += std::max<std::int64_t>(0, last - std::max(first, end));
+        end = std::max(end, last);
+    }
+    return covered;
+}
+
+// Runs steps of the package reader and returns the damage number they raised, 0 for none.
+// The reader raises damage and nothing else: any other failure or exception is a finding.
+template <class Steps>
+std::int32_t gflngRaisedDamage(Steps&& steps)
+{
+    try {
+        steps();
+    } catch (const Failure& failure) {
+        if (!failure.IsDamage())
+            gsFail(__FILE__, __LINE__, "a failure that is not damage: " + std::to_string(failure.Number()));
+        FUZZ_CHECK(failure.Description() == gfstrErrorDescription(failure.Number()));
+        return failure.Number();
+    } catch (const std::exception& error) {
+        gsFail(__FILE__, __LINE__, std::string("an exception that is not a failure: ") + error.what());
+    }
     return 0;
 }
 
