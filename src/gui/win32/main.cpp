@@ -11,6 +11,7 @@
 #include "gui/win32/Win32Services.h"
 #include "gui/win32/frmErrorDialog.h"
 #include "gui/win32/frmHackMain.h"
+#include "platform/WindowServices.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -53,6 +54,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 
         const std::wstring screenshot = mfwsScreenshotPath();
         if (!screenshot.empty()) {
+            // Scan is pressed once the window is up and drawn, as a player would find it: a
+            // button not yet shown takes no click.
+            UpdateWindow(window.Handle());
+            platform::gudtWindowServices().ProcessEvents();
             SendMessageW(window.cmdScan, BM_CLICK, 0, 0);
             exitCode = gui::win32::gfblnSaveClientPicture(window.Handle(), screenshot) ? 0 : 1;
         } else {
