@@ -54,11 +54,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 
         const std::wstring screenshot = mfwsScreenshotPath();
         if (!screenshot.empty()) {
-            // Scan is pressed once the window is up and drawn, as a player would find it: a
-            // button not yet shown takes no click.
+            // Scan is pressed once the window is up, drawn and active, as a player would find
+            // it (at most 20 s: a window system may map a new window late). The press is the
+            // notification a click sends, which does not depend on the window being active.
             UpdateWindow(window.Handle());
+            for (int wait = 0; wait < 200 && GetForegroundWindow() != window.Handle(); ++wait) {
+                platform::gudtWindowServices().ProcessEvents();
+                Sleep(100);
+            }
             platform::gudtWindowServices().ProcessEvents();
-            SendMessageW(window.cmdScan, BM_CLICK, 0, 0);
+            SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window.cmdScan), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(window.cmdScan));
             exitCode = gui::win32::gfblnSaveClientPicture(window.Handle(), screenshot) ? 0 : 1;
         } else {
             exitCode = gui::win32::gfintRunMessageLoop();
