@@ -51,6 +51,19 @@ void operator delete(void* block) noexcept { msRelease(block); }
 void operator delete[](void* block) noexcept { msRelease(block); }
 void operator delete(void* block, std::size_t) noexcept { msRelease(block); }
 void operator delete[](void* block, std::size_t) noexcept { msRelease(block); }
+// The library's temporary buffers (std::stable_sort's) come from the nothrow forms: they must
+// count, and be given back, through the same allocator.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return msAllocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { msRelease(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { msRelease(block); }
 
 namespace testsupport {
 
