@@ -1,5 +1,6 @@
 #include "app/FindHacks.h"
 
+#include "app/ScanReads.h"
 #include "app/modUtility.h"
 #include "errors/Assert.h"
 #include "errors/modErrorTrap.h"
@@ -219,30 +220,21 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         }
         const std::int32_t step = count / 25 + 1;
 
-        std::vector<PackageIndexEntry> index;
-        PackageFile package;
-        PackageDamage damage;
+        // Packages are read ahead on a pool of threads and entered here, in list order.
+        ScanReadAhead reads(files, count, gintScanReadThreads());
         for (std::int32_t m = 1; m <= count; ++m) {
-            const platform::FoundFile& file = files[static_cast<std::size_t>(m)];
-            const std::string& path = file.Path;
-            bool hasHackCode = false;
-            {
-                const platform::PhaseTimer timer(platform::Phase::IndexReads);
-                gsLoadPackageIndexOnly(file, index, damage);
-                hasHackCode = damage.Number == 0 && gfblnHasHackCode(index);
-            }
-            if (damage.Number != 0) {
-                msListUnreadable(path, damage);
-            } else if (hasHackCode) {
-                {
-                    const platform::PhaseTimer timer(platform::Phase::FullLoads);
-                    gsLoadPackage(file, package, damage);
-                }
+            const std::string& path = files[static_cast<std::size_t>(m)].Path;
+            const PackageRead& read = reads.Take(m);
+            gsReplayStep(read.IndexStep);
+            if (read.IndexDamage.Number != 0) {
+                msListUnreadable(path, read.IndexDamage);
+            } else if (read.HasHackCode) {
+                gsReplayStep(read.LoadStep);
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
-                if (damage.Number != 0)
-                    msListUnreadable(path, damage);
+                if (read.LoadDamage.Number != 0)
+                    msListUnreadable(path, read.LoadDamage);
                 else
-                    msEnterResources(package, mfstrRelativePackageName(path), tables);
+                    msEnterResources(read.Package, mfstrRelativePackageName(path), tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);

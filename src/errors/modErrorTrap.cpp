@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <iostream>
 
-std::int32_t glngErrLocation = 0;
+thread_local std::int32_t glngErrLocation = 0;
 std::int32_t glngErrNumber = 0;
 std::string gstrErrDescription;
 std::string gstrErrModule;
 std::string gstrErrProcedure;
-std::string gstrErrData;
+thread_local std::string gstrErrData;
 
 namespace {
 
@@ -19,7 +19,21 @@ ErrorTrapPresenter& mudtPresenter()
     return presenter;
 }
 
+// The sink of the TrapDeferral alive on this thread, if any.
+thread_local std::vector<DeferredTrap>* mudtDeferredSink = nullptr;
+
 } // namespace
+
+TrapDeferral::TrapDeferral(std::vector<DeferredTrap>& sink) : previous_(mudtDeferredSink) { mudtDeferredSink = &sink; }
+
+TrapDeferral::~TrapDeferral() { mudtDeferredSink = previous_; }
+
+void gsReplayTrap(const DeferredTrap& trap)
+{
+    glngErrLocation = trap.Location;
+    gstrErrData = trap.Data;
+    gsTrapFailure(trap.Caught, trap.Module, trap.Procedure);
+}
 
 void gsSetErrorTrapPresenter(ErrorTrapPresenter presenter) { mudtPresenter() = std::move(presenter); }
 
@@ -39,6 +53,11 @@ void gsErrorTrap()
 
 void gsTrapFailure(const Failure& failure, std::string_view module, std::string_view procedure)
 {
+    if (mudtDeferredSink != nullptr) {
+        mudtDeferredSink->push_back(
+            {failure, std::string(module), std::string(procedure), glngErrLocation, gstrErrData});
+        return;
+    }
     glngErrNumber = failure.Number();
     gstrErrDescription = failure.Description();
     gstrErrModule = module;

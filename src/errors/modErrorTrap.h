@@ -8,13 +8,16 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
-extern std::int32_t glngErrLocation;   // location code of the stage most recently entered
+// The location code and error data belong to the thread that sets them: a scan reads packages
+// on threads of its own, and each keeps the record of its own steps (see TrapDeferral below).
+extern thread_local std::int32_t glngErrLocation; // location code of the stage most recently entered
 extern std::int32_t glngErrNumber;     // number of the error caught
 extern std::string gstrErrDescription; // its description
 extern std::string gstrErrModule;      // module of the failing procedure
 extern std::string gstrErrProcedure;   // the failing procedure
-extern std::string gstrErrData;        // the file or folder entry being worked on, or empty
+extern thread_local std::string gstrErrData; // the file or folder entry being worked on, or empty
 
 // Presents the unrecoverable-error dialog modally; returns only when the dialog was dismissed
 // without ending the program. What presents it is the program's choice (below).
@@ -32,6 +35,35 @@ const ErrorTrapPresenter& gudtErrorTrapPresenter();
 // The standard handler: records number, description, module and procedure in that order and
 // calls the trap. Location code and error data are left as the procedure set them.
 void gsTrapFailure(const Failure& failure, std::string_view module, std::string_view procedure);
+
+// A failure the standard handler met on a thread that defers the trap: everything the trap
+// would have been given, so the thread that presents failures can give it later, in order.
+struct DeferredTrap {
+    Failure Caught;
+    std::string Module;
+    std::string Procedure;
+    std::int32_t Location = 0;
+    std::string Data;
+};
+
+// While one lives on a thread, the standard handler on that thread records each failure in
+// `sink` and returns, as the trap returns when its dialog is dismissed; nothing is presented
+// and the shared error record is left alone. Worker threads that read ahead of the user-
+// interface thread use it.
+class TrapDeferral {
+public:
+    explicit TrapDeferral(std::vector<DeferredTrap>& sink);
+    ~TrapDeferral();
+    TrapDeferral(const TrapDeferral&) = delete;
+    TrapDeferral& operator=(const TrapDeferral&) = delete;
+
+private:
+    std::vector<DeferredTrap>* previous_;
+};
+
+// Gives a deferred failure to the trap as the standard handler would have given it: location
+// code and error data as they stood, then number, description, module and procedure.
+void gsReplayTrap(const DeferredTrap& trap);
 
 // Runs a handled procedure's body. A failure inside it takes the standard handler and the
 // body is left; the result tells whether the body ran to its end.

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace platform {
 
@@ -13,18 +15,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+using PhaseSpent = std::array<Clock::duration, static_cast<std::size_t>(Phase::Count)>;
+
+// Each thread times its own phases; a reading thread adds its times to the shared sums when it
+// is done (gsAddThreadPhaseTimes).
 struct PhaseClock {
-    std::array<Clock::duration, static_cast<std::size_t>(Phase::Count)> Spent{};
+    PhaseSpent Spent{};
     bool Running = false;
     Phase Current = Phase::Count;
     Clock::time_point Mark;
-    std::int64_t ResidentBeforeScan = -1;
 };
 
 PhaseClock& mudtClock()
 {
-    static PhaseClock clock;
+    thread_local PhaseClock clock;
     return clock;
+}
+
+struct SharedTimes {
+    std::mutex Lock;
+    PhaseSpent Spent{};
+    std::int64_t ResidentBeforeScan = -1;
+};
+
+SharedTimes& mudtShared()
+{
+    static SharedTimes shared;
+    return shared;
 }
 
 // Charges the time since the last mark to the running phase and moves the mark to now.
@@ -50,7 +67,7 @@ std::int64_t mflngStatusKiB(const char* field)
 }
 
 constexpr std::array<const char*, static_cast<std::size_t>(Phase::Count)> kNames = {
-    "start-up", "listing", "index-reads", "full-loads", "decompression", "table-entry", "report"};
+    "start-up", "listing", "index-reads", "full-loads", "decompression", "table-entry", "waiting", "report"};
 
 } // namespace
 
@@ -85,16 +102,33 @@ bool gfblnPhaseTimesOn() { return detail::gblnPhaseTimesOn; }
 
 void gsNoteResidentBeforeScan()
 {
-    if (detail::gblnPhaseTimesOn)
-        mudtClock().ResidentBeforeScan = mflngStatusKiB("VmRSS");
+    if (!detail::gblnPhaseTimesOn)
+        return;
+    SharedTimes& shared = mudtShared();
+    const std::lock_guard<std::mutex> hold(shared.Lock);
+    shared.ResidentBeforeScan = mflngStatusKiB("VmRSS");
+}
+
+void gsAddThreadPhaseTimes()
+{
+    if (!detail::gblnPhaseTimesOn)
+        return;
+    PhaseClock& clock = mudtClock();
+    SharedTimes& shared = mudtShared();
+    const std::lock_guard<std::mutex> hold(shared.Lock);
+    for (std::size_t i = 0; i < clock.Spent.size(); ++i)
+        shared.Spent[i] += std::exchange(clock.Spent[i], Clock::duration{});
 }
 
 void gsPrintPhaseTimes(std::ostream& out)
 {
     const PhaseClock& clock = mudtClock();
+    SharedTimes& shared = mudtShared();
+    const std::lock_guard<std::mutex> hold(shared.Lock);
     for (std::size_t i = 0; i < kNames.size(); ++i)
-        out << "phase " << kNames[i] << " " << std::chrono::duration<double>(clock.Spent[i]).count() << "\n";
-    out << "resident-before-scan-kib " << clock.ResidentBeforeScan << "\n";
+        out << "phase " << kNames[i] << " " << std::chrono::duration<double>(clock.Spent[i] + shared.Spent[i]).count()
+            << "\n";
+    out << "resident-before-scan-kib " << shared.ResidentBeforeScan << "\n";
     out << "peak-resident-kib " << mflngStatusKiB("VmHWM") << "\n";
 }
 

@@ -78,6 +78,7 @@ DWORD mflngWriteAll(HANDLE handle, std::string_view bytes)
 
 InputFile::InputFile(std::string_view windowsPath)
 {
+    gsCheckFileFault(FileOperation::OpenFile, windowsPath);
     // CreateFileW tells a missing file (53) from a missing folder on the way (76) by itself:
     // the path needs no look of its own first.
     Open(std::string(windowsPath));
@@ -85,6 +86,7 @@ InputFile::InputFile(std::string_view windowsPath)
 
 InputFile::InputFile(const FoundFile& file)
 {
+    gsCheckFileFault(FileOperation::OpenFile, file.Path);
     if (!file.In) {
         Open(file.Path);
         return;

@@ -57,11 +57,13 @@ constexpr int kInputFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 
 InputFile::InputFile(std::string_view windowsPath)
 {
+    gsCheckFileFault(FileOperation::OpenFile, windowsPath);
     Open(gfstrHostPath(windowsPath));
 }
 
 InputFile::InputFile(const FoundFile& file)
 {
+    gsCheckFileFault(FileOperation::OpenFile, file.Path);
     if (!file.In) {
         Open(gfstrHostPath(file.Path));
         return;

@@ -1,0 +1,93 @@
+#pragma once
+// Reading the packages of a scan ahead of the loop that enters them in the tables. A disk
+// answers many outstanding reads at once, so a small pool of threads reads packages (header
+// and index, and a hack package's whole load) while the scan's own thread enters them in the
+// order of the file list. What the reads did to the error record is kept with each package
+// and replayed on the scan's thread when that package's turn comes, so that the tables, the
+// error record and every failure the trap is given are those of reading on the scan's thread.
+
+#include "errors/modErrorTrap.h"
+#include "package/modSimsPackage.h"
+#include "platform/Folders.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// What one loader call did to the error record: the failures it gave the trap (only when read
+// on a thread that defers them) and the location code and error data it left.
+struct StepRecord {
+    std::vector<DeferredTrap> Traps;
+    std::int32_t Location = 0;
+    std::string Data;
+};
+
+// One package as the scan reads it.
+struct PackageRead {
+    std::int32_t Number = 0;    // its place in the file list; 0 while its slot is free
+    PackageDamage IndexDamage;  // from reading header and index
+    bool HasHackCode = false;   // the index passed the hack-code test
+    StepRecord IndexStep;       // the index read and the hack-code test
+    PackageDamage LoadDamage;   // from the whole load, when it has hack code
+    PackageFile Package;        // the whole load, when it has hack code
+    StepRecord LoadStep;        // the whole load
+    std::exception_ptr Escaped; // a failure no loader handled (none is expected)
+};
+
+// Reads one package as the scan does: header and index, the hack-code test, and for a package
+// with hack code (and an undamaged index) the whole package. With `defer`, failures given to
+// the trap are recorded in the read's steps instead of being presented.
+void gsReadScanPackage(const platform::FoundFile& file, bool defer, PackageRead& read);
+
+// Replays a step on the calling thread: its failures go to the trap in order, then the error
+// record holds the location code and data the step left.
+void gsReplayStep(const StepRecord& step);
+
+// The packages of a file list (elements 1..count), read in order on `threads` threads while
+// the caller takes them in order. With no threads, each package is read on the calling thread
+// when it is taken, as a plain loop reads it. Reading runs at most kWindow packages ahead of
+// the caller, and stops claiming more than the next one while the packages read and not yet
+// taken hold more than kHeldBytes of resource bytes.
+class ScanReadAhead {
+public:
+    static constexpr std::int32_t kWindow = 64;
+    static constexpr std::size_t kHeldBytes = 64u << 20;
+
+    ScanReadAhead(const std::vector<platform::FoundFile>& files, std::int32_t count, unsigned threads);
+    ~ScanReadAhead();
+    ScanReadAhead(const ScanReadAhead&) = delete;
+    ScanReadAhead& operator=(const ScanReadAhead&) = delete;
+
+    // Package m, read; taking it gives back package m - 1. Packages are taken in order, 1 first.
+    // Its reference stays valid until the next Take. A failure that escaped the loaders is
+    // raised here, on the caller's thread.
+    PackageRead& Take(std::int32_t m);
+
+private:
+    void msWork();
+    bool mfblnMayClaim() const;  // under lock_
+
+    const std::vector<platform::FoundFile>& files_;
+    const std::int32_t count_;
+    std::vector<PackageRead> slots_;
+    std::vector<std::thread> threads_;
+
+    std::mutex lock_;
+    std::condition_variable readyChanged_;  // a package was read
+    std::condition_variable roomChanged_;   // a package was taken, or the read ends
+    std::int32_t next_ = 1;                 // the next package to claim
+    std::int32_t taken_ = 0;                // packages taken by the caller and given back
+    std::size_t heldBytes_ = 0;             // resource bytes of packages read, not yet given back
+    bool stopping_ = false;
+};
+
+// How many threads a scan reads on: CLASHWICK_SCAN_THREADS when set (0 reads on the scan's own
+// thread), else the default, unless gsSetScanReadThreads chose.
+unsigned gintScanReadThreads();
+// Chooses the number of reading threads (tests compare a pool with the plain loop); a negative
+// number goes back to the default.
+void gsSetScanReadThreads(int threads);

@@ -1,0 +1,280 @@
+// The scan with packages read on a pool of threads against the plain loop that reads each one
+// on the scan's own thread: the same tables, report, progress drawings, error record and trap
+// calls, on the sample game, damaged downloads, thousands of generated packages, and failures
+// injected into opening files.
+
+#include "app/FindHacks.h"
+#include "app/ScanCommand.h"
+#include "app/ScanReads.h"
+#include "app/modSims2General.h"
+#include "package/modBinarySupport.h"
+#include "package/modSimsPackage.h"
+#include "platform/AppInfo.h"
+#include "platform/Folders.h"
+#include "support/PackageWriter.h"
+#include "support/RefPackEncoder.h"
+#include "support/SampleGame.h"
+#include "support/TestSupport.h"
+
+#include <map>
+#include <mutex>
+#include <random>
+
+namespace {
+
+using namespace writer;
+
+std::string mfstrTrapText(const testsupport::TrapCall& call)
+{
+    return std::to_string(call.Location) + " " + std::to_string(call.Number) + " " + call.Description + " " +
+           call.Module + "." + call.Procedure + " [" + call.Data + "]";
+}
+
+// Everything a scan leaves that anyone reads, as text that compares whole.
+struct ScanOutcome {
+    bool Completed = false;
+    std::vector<std::string> Rows;
+    std::string Body;
+    std::vector<std::pair<std::int32_t, std::int32_t>> Drawings;
+    std::vector<std::string> Traps;
+    std::string ErrorRecord;
+
+    bool operator==(const ScanOutcome&) const = default;
+};
+
+std::vector<std::string> mudtTableRows()
+{
+    std::vector<std::string> rows;
+    const std::pair<const char*, const std::vector<HackResource>*> tables[] = {
+        {"BHAV", &gudtBHAVTable}, {"BCON", &gudtBCONTable}, {"TTAB", &gudtTTABTable}, {"TTAs", &gudtTTAsTable}};
+    for (const auto& [type, table] : tables) {
+        for (std::size_t i = 1; i < table->size(); ++i) {
+            const HackResource& row = (*table)[i];
+            std::string text = std::string(type) + " " + gfstrBinToHex(row.GroupID.Bytes()) + " " +
+                               gfstrBinToHex(row.InstanceID.Bytes()) + " [" + std::string(row.ResourceName) + "]";
+            for (std::size_t p = 1; p < row.Packages.size(); ++p)
+                text += " " + std::string(row.Packages[p].PackageName);
+            rows.push_back(std::move(text));
+        }
+    }
+    for (std::size_t i = 1; i < gudtUnreadablePackages.size(); ++i)
+        rows.push_back("unreadable " + gudtUnreadablePackages[i].PackageName + " " + gudtUnreadablePackages[i].ErrorCode);
+    return rows;
+}
+
+class ScanReads : public testsupport::TrapTest {
+protected:
+    void SetUp() override
+    {
+        TrapTest::SetUp();
+        gsInitTypeIDs();
+        gsMakeSampleGame(Scratch() / "prefix");
+        std::filesystem::create_directories(Scratch() / "program");
+        platform::gsSetAppPath(WinPath(Scratch() / "program"));
+        gstrSims2DataPath = WinPath(Downloads().parent_path());
+    }
+    void TearDown() override
+    {
+        gsSetScanReadThreads(-1);
+        platform::gsSetFaultHook({});
+        platform::gsSetAppPath("");
+        TrapTest::TearDown();
+    }
+
+    std::filesystem::path Downloads() const { return gfSampleDownloads(Scratch() / "prefix"); }
+
+    void Put(const std::string& relative, const std::string& bytes) { WriteFile(Downloads() / relative, bytes); }
+
+    ScanOutcome Scan(int threads)
+    {
+        gsSetScanReadThreads(threads);
+        trapCalls.clear();
+        glngErrLocation = 0;
+        gstrErrData = "before the scan";
+        ScanOutcome outcome;
+        outcome.Completed = gfblnFindHacks(gstrSims2DataPath + "\\downloads", [&](std::int32_t done, std::int32_t count) {
+            outcome.Drawings.emplace_back(done, count);
+        });
+        outcome.ErrorRecord = std::to_string(glngErrLocation) + " [" + gstrErrData + "]";
+        outcome.Rows = mudtTableRows();
+        std::int32_t conflicts = 0;
+        outcome.Body = gfstrReportBody(conflicts);
+        for (const testsupport::TrapCall& call : trapCalls)
+            outcome.Traps.push_back(mfstrTrapText(call));
+        return outcome;
+    }
+
+    // The plain loop's outcome, then the same scan on pools of several sizes.
+    void ExpectPoolsMatchThePlainLoop(const char* what)
+    {
+        const ScanOutcome plain = Scan(0);
+        ASSERT_TRUE(plain.Completed) << what;
+        for (int threads : {1, 3, 8, 17}) {
+            const ScanOutcome pooled = Scan(threads);
+            EXPECT_TRUE(pooled == plain) << what << ": " << threads << " threads";
+            if (pooled.Rows != plain.Rows)
+                ADD_FAILURE() << "first row: " << (pooled.Rows.empty() ? "" : pooled.Rows.front());
+        }
+    }
+};
+
+Resource Behaviour(std::uint32_t type, std::uint32_t group, std::uint32_t instance, const std::string& name,
+                   bool compress)
+{
+    return Resource{type, group, instance, 0, gfstrBehaviourBody(name, 24), compress};
+}
+
+TEST_F(ScanReads, SampleGameAndDamagedDownloadsAsThePlainLoopGivesThem)
+{
+    ExpectPoolsMatchThePlainLoop("sample game");
+
+    PackagePlan hack{2, {Behaviour(kTypeBHAV, 0x7F000001, 0x1001, "Shared", false),
+                         Behaviour(kTypeBCON, 0x7F000001, 0x1001, "Twice", true),
+                         Behaviour(kTypeBCON, 0x7F000001, 0x1001, "Twice", true)}, {}};
+    BuiltPackage cut = gudtBuildPackage(hack);
+    cut.Bytes.resize(cut.Bytes.size() - 10);
+    BuiltPackage negative = gudtBuildPackage(hack);
+    gsPatchInt32(negative.Bytes, negative.OffsetField(1), -1);
+    BuiltPackage badSize = gudtBuildPackage(hack);
+    gsPatchInt32(badSize.Bytes, badSize.SizeField(2), -20);
+    BuiltPackage stream = gudtBuildPackage({2, {Behaviour(kTypeBHAV, 0x7F000002, 7, "x", false)}, {}});
+    const std::string bomb = gfstrRefPackWrap(64, std::string(1, '\xE4') + "Na");
+    stream.Bytes.replace(stream.ResourceOffsets[0], bomb.size(), bomb);
+    Put("AAA Cut.package", cut.Bytes);
+    Put("Hacks/Negative.package", negative.Bytes);
+    Put("Hacks/Deep/BadSize.package", badSize.Bytes);
+    Put("Hacks/Deep/Stream.package", stream.Bytes);
+    Put("Hacks/Deep/Empty.package", "");
+    Put("Hacks/Deep/Good.package", gudtBuildPackage(hack).Bytes);
+    Put("ZZZ Good again.package", gudtBuildPackage(hack).Bytes);
+    ExpectPoolsMatchThePlainLoop("damaged downloads");
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+TEST_F(ScanReads, ThousandsOfGeneratedPackages)
+{
+    std::mt19937 random(20261208);
+    const auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+    const std::uint32_t types[] = {kTypeBHAV, kTypeBCON, kTypeTTAB, kTypeTTAs};
+    for (int i = 0; i < 3000; ++i) {
+        std::string folder = "Set" + std::to_string(i % 23);
+        if (i % 4 == 0)
+            folder += "/Sub" + std::to_string(i % 3) + (i % 8 == 0 ? "/Deeper" : "");
+        PackagePlan plan;
+        plan.IndexMinorVersion = chance(80) ? 2 : 1;
+        if (chance(20)) {
+            // A hack: behaviour resources whose pairs often meet those of other hacks.
+            const int resources = 1 + static_cast<int>(random() % 12);
+            for (int r = 0; r < resources; ++r) {
+                const std::uint32_t type = types[random() % 4];
+                const std::uint32_t group = chance(10) ? kIgnoredGroup : 0x7F000000u + random() % 3;
+                plan.Resources.push_back(Behaviour(type, group, random() % 400, "Res " + std::to_string(random() % 1000),
+                                                   chance(40)));
+            }
+        }
+        for (int r = static_cast<int>(random() % 4); r > 0; --r)
+            plan.Resources.push_back({kTypeOBJD, 1, static_cast<std::uint32_t>(random()), 0, "object body", chance(30)});
+        BuiltPackage built = gudtBuildPackage(plan);
+        if (chance(3) && built.Bytes.size() > 20)
+            built.Bytes.resize(random() % built.Bytes.size());
+        Put(folder + "/Package " + std::to_string(i) + ".package", built.Bytes);
+    }
+    ExpectPoolsMatchThePlainLoop("3000 generated packages");
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
+{
+    // The hook fails the n-th opening of a package (1 the index read, 2 the whole load) whose
+    // name holds a marker. Packages are opened on several threads at once.
+    struct Fault {
+        std::string Marker;
+        int Opening;
+        std::int32_t Number;
+    };
+    const auto inject = [](std::vector<Fault> faults) {
+        auto counts = std::make_shared<std::pair<std::mutex, std::map<std::string, int>>>();
+        platform::gsSetFaultHook([faults, counts](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+            if (operation != platform::FileOperation::OpenFile)
+                return 0;
+            const std::lock_guard<std::mutex> hold(counts->first);
+            const int opening = ++counts->second[std::string(path)];
+            for (const Fault& fault : faults)
+                if (path.find(fault.Marker) != std::string_view::npos && opening == fault.Opening)
+                    return fault.Number;
+            return 0;
+        });
+    };
+    PackagePlan hack{2, {Behaviour(kTypeBHAV, 0x7F000001, 0x1001, "Shared", false)}, {}};
+    for (int i = 0; i < 200; ++i)
+        Put("Many/Hack " + std::to_string(i) + ".package", gudtBuildPackage(hack).Bytes);
+
+    const std::vector<std::pair<const char*, std::vector<Fault>>> cases = {
+        {"the index read refused", {{"Hack 17.", 1, errPermission}}},
+        {"the whole load failing", {{"Hack 5.", 2, errDeviceIO}}},
+        {"two failures, the later package's first in time",
+         {{"Hack 150.", 1, errPermission}, {"Hack 3.", 2, errDeviceIO}}},
+        {"a sample package vanishing", {{"ModernChair", 1, errFileNotFound}}},
+    };
+    for (const auto& [what, faults] : cases) {
+        inject(faults);
+        const ScanOutcome plain = Scan(0);
+        ASSERT_EQ(plain.Traps.size(), faults.size()) << what;
+        for (int threads : {2, 8}) {
+            inject(faults);
+            EXPECT_TRUE(Scan(threads) == plain) << what << ": " << threads << " threads";
+        }
+    }
+
+    // A trap that ends the program: the tables as the first failure finds them are those of
+    // the plain loop, however far the reading threads have gone ahead.
+    std::vector<std::vector<std::string>> atTrap;
+    gsSetErrorTrapPresenter([&] { atTrap.push_back(mudtTableRows()); });
+    for (int threads : {0, 8}) {
+        inject({{"Hack 120.", 1, errPermission}});
+        Scan(threads);
+    }
+    ASSERT_EQ(atTrap.size(), 2u);
+    EXPECT_EQ(atTrap[0], atTrap[1]);
+}
+
+// Reading ahead holds back while the packages read and not yet taken hold more than the bound,
+// except for the one package the scan needs next, and the plain loop holds one at a time.
+TEST_F(ScanReads, ReadingAheadStopsAtTheWindow)
+{
+    std::vector<platform::FoundFile> files(1);
+    for (int i = 0; i < 200; ++i) {
+        Put("Window/" + std::to_string(1000 + i) + ".package",
+            gudtBuildPackage({2, {Behaviour(kTypeBHAV, 0x7F000001, static_cast<std::uint32_t>(i), "w", false)}, {}}).Bytes);
+        files.push_back({WinPath(Downloads() / "Window" / (std::to_string(1000 + i) + ".package")), nullptr, {}});
+    }
+    std::mutex lock;
+    std::int32_t opened = 0;
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view) -> std::int32_t {
+        if (operation == platform::FileOperation::OpenFile) {
+            const std::lock_guard<std::mutex> hold(lock);
+            ++opened;
+        }
+        return 0;
+    });
+    {
+        ScanReadAhead reads(files, 200, 4);
+        EXPECT_EQ(reads.Take(1).Number, 1);
+        // Let the threads run as far as they may: the window, two openings per hack package.
+        for (int wait = 0; wait < 200; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const std::lock_guard<std::mutex> hold(lock);
+            if (opened >= 2 * ScanReadAhead::kWindow)
+                break;
+        }
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            EXPECT_LE(opened, 2 * (ScanReadAhead::kWindow + 1));
+        }
+        for (std::int32_t m = 2; m <= 200; ++m)
+            ASSERT_EQ(reads.Take(m).Number, m);
+    }
+    EXPECT_EQ(opened, 400);
+}
+
+} // namespace
