@@ -10,31 +10,36 @@
 #include "platform/PhaseTimes.h"
 
 
-std::vector<HackResource> gudtBHAVTable(1);
-std::vector<HackResource> gudtBCONTable(1);
-std::vector<HackResource> gudtTTABTable(1);
-std::vector<HackResource> gudtTTAsTable(1);
+HackTable gudtBHAVTable;
+HackTable gudtBCONTable;
+HackTable gudtTTABTable;
+HackTable gudtTTAsTable;
 std::vector<PackageRef> gudtUnreadablePackages(1);
 
 namespace {
 
-// One resource table and the position of each of its group/instance pairs. Every pair has at
-// most one row, so the hash lookup finds exactly the row a search of all rows would. The
-// positions sit in one flat array (open addressing, linear probing, at most half full): a
-// lookup touches one or two neighbouring slots instead of a node of its own.
+// The position of each group/instance pair of one resource table. Every pair has at most one
+// row, so the hash lookup finds exactly the row a search of all rows would. The positions sit
+// in one flat array (open addressing, linear probing, at most three quarters full): a lookup
+// touches one or two neighbouring slots, each holding a row number and a check taken from the
+// pair's hash, so that only a slot whose check matches sends the lookup to the row itself.
 class TableIndex {
 public:
-    explicit TableIndex(std::vector<HackResource>& table) : table_(table), slots_(kFirstSlots) {}
+    explicit TableIndex(HackTable& table) : table_(table), slots_(kFirstSlots) {}
 
     HackResource* Find(const SimsID& group, const SimsID& instance)
     {
-        const std::uint64_t key = Key(group, instance);
-        for (std::size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+        const std::uint64_t hash = Hash(group, instance);
+        const std::uint32_t check = Check(hash);
+        for (std::size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
             const Slot& slot = slots_[i];
             if (slot.Row == 0)
                 return nullptr;
-            if (slot.Key == key)
-                return &table_[slot.Row];
+            if (slot.Check == check) {
+                HackResource& row = table_[slot.Row];
+                if (row.GroupID == group && row.InstanceID == instance)
+                    return &row;
+            }
         }
     }
 
@@ -43,19 +48,20 @@ public:
     // the compiler takes a function that only fetches for one without effects and drops its calls.
     [[gnu::always_inline]] void Prefetch(const SimsID& group, const SimsID& instance) const
     {
-        __builtin_prefetch(&slots_[Home(Key(group, instance))]);
+        __builtin_prefetch(&slots_[Home(Hash(group, instance))]);
     }
 
     // Adds the row of a pair that Find did not find.
     HackResource& Add(const SimsID& group, const SimsID& instance)
     {
-        if ((used_ + 1) * 2 > slots_.size())
+        if ((used_ + 1) * 4 > slots_.size() * 3)
             msGrow();
-        // At most half full, so a probe always meets an empty slot and ends.
-        CLASHWICK_ASSERT((used_ + 1) * 2 <= slots_.size());
-        msPlace(Key(group, instance), table_.size());
+        // At most three quarters full, so a probe always meets an empty slot and ends.
+        CLASHWICK_ASSERT((used_ + 1) * 4 <= slots_.size() * 3);
+        const std::uint64_t hash = Hash(group, instance);
+        msPlace(hash, static_cast<std::uint32_t>(table_.size()));
         ++used_;
-        HackResource& row = table_.emplace_back();
+        HackResource& row = table_.Add();
         row.GroupID = group;
         row.InstanceID = instance;
         return row;
@@ -64,30 +70,26 @@ public:
 private:
     // Row 0 is never a row of a table (element 0 is unused), so it marks an empty slot.
     struct Slot {
-        std::uint64_t Key = 0;
-        std::size_t Row = 0;
+        std::uint32_t Row = 0;
+        std::uint32_t Check = 0;
     };
     static constexpr std::size_t kFirstSlots = 1024;  // a power of two, as every size after it
 
-    static std::uint64_t Key(const SimsID& group, const SimsID& instance)
+    // The pair's bits mixed so that neighbouring instances spread out.
+    static std::uint64_t Hash(const SimsID& group, const SimsID& instance)
     {
-        return (static_cast<std::uint64_t>(group.Key()) << 32) | instance.Key();
+        std::uint64_t mixed = ((static_cast<std::uint64_t>(group.Key()) << 32) | instance.Key()) * 0x9E3779B97F4A7C15ull;
+        return mixed ^ (mixed >> 29);
     }
+    static std::uint32_t Check(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+    std::size_t Home(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & (slots_.size() - 1); }
 
-    // The first slot to try: the key's bits mixed so that neighbouring instances spread out.
-    std::size_t Home(std::uint64_t key) const
+    void msPlace(std::uint64_t hash, std::uint32_t row)
     {
-        std::uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
-        mixed ^= mixed >> 29;
-        return static_cast<std::size_t>(mixed) & (slots_.size() - 1);
-    }
-
-    void msPlace(std::uint64_t key, std::size_t row)
-    {
-        std::size_t i = Home(key);
+        std::size_t i = Home(hash);
         while (slots_[i].Row != 0)
             i = (i + 1) & (slots_.size() - 1);
-        slots_[i] = {key, row};
+        slots_[i] = {row, Check(hash)};
     }
 
     void msGrow()
@@ -95,11 +97,13 @@ private:
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
         for (const Slot& slot : old)
-            if (slot.Row != 0)
-                msPlace(slot.Key, slot.Row);
+            if (slot.Row != 0) {
+                const HackResource& row = table_[slot.Row];
+                msPlace(Hash(row.GroupID, row.InstanceID), slot.Row);
+            }
     }
 
-    std::vector<HackResource>& table_;
+    HackTable& table_;
     std::vector<Slot> slots_;
     std::size_t used_ = 0;
 };
@@ -146,8 +150,15 @@ std::string mfstrResourceName(std::string_view data)
 // before its lookup, near enough that a growing index has seldom moved it meanwhile.
 constexpr std::size_t kPrefetchAhead = 4;
 
-void msEnterResources(const PackageFile& package, const std::string& packageName, Tables& tables)
+void msEnterResources(const PackageFile& package, std::string_view packageName, Tables& tables)
 {
+    // The package's name is kept once, when its first resource is entered.
+    PackageNumber number = 0;
+    const auto enter = [&](RowPackages& packages) {
+        if (number == 0)
+            number = gudtScanPackages().Add(packageName);
+        packages.Add(number);
+    };
     for (std::size_t i = 1; i < package.Resources.size(); ++i) {
         if (i + kPrefetchAhead < package.Resources.size()) {
             const PackageResource& ahead = package.Resources[i + kPrefetchAhead];
@@ -161,17 +172,14 @@ void msEnterResources(const PackageFile& package, const std::string& packageName
         if (!table)
             continue;
         if (HackResource* row = table->Find(resource.GroupID, resource.InstanceID)) {
-            row->Packages.push_back({packageName, ""});
+            enter(row->Packages);
             continue;
         }
         // The name is read before the row exists: decompression may run the error trap.
-        std::string name = mfstrResourceName(resource.Data);
+        const std::string name = mfstrResourceName(resource.Data);
         HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
-        row.ResourceName = std::move(name);
-        // Elements 0 and 1, the package name copied once.
-        row.Packages.reserve(2);
-        row.Packages.emplace_back();
-        row.Packages.push_back(PackageRef{packageName, ""});
+        row.ResourceName = gudtScanText().Add(name);
+        enter(row.Packages);
     }
 }
 
@@ -205,14 +213,16 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
     return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
         glngErrLocation = 1000;
         gsRemoveDecompressionLog();
-        for (auto* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
-            table->assign(1, HackResource{});
+        for (HackTable* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
+            table->Clear();
+        gudtScanPackages().Clear();
+        gudtScanText().Clear();
         gudtUnreadablePackages.assign(1, PackageRef{});
         Tables tables;
 
         // Each package keeps the folder the walk found it in, so that opening it does not look
         // that folder up again.
-        std::vector<platform::FoundFile> files;
+        platform::FoundFiles files;
         std::int32_t count = 0;
         {
             const platform::PhaseTimer timer(platform::Phase::Listing);
@@ -223,14 +233,14 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         // Packages are read ahead on a pool of threads and entered here, in list order.
         ScanReadAhead reads(files, count, gintScanReadThreads());
         for (std::int32_t m = 1; m <= count; ++m) {
-            const std::string& path = files[static_cast<std::size_t>(m)].Path;
             const PackageRead& read = reads.Take(m);
             gsReplayStep(read.IndexStep);
             if (read.IndexDamage.Number != 0) {
-                msListUnreadable(path, read.IndexDamage);
+                msListUnreadable(files.Path(static_cast<std::size_t>(m)), read.IndexDamage);
             } else if (read.HasHackCode) {
                 gsReplayStep(read.LoadStep);
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
+                const std::string path = files.Path(static_cast<std::size_t>(m));
                 if (read.LoadDamage.Number != 0)
                     msListUnreadable(path, read.LoadDamage);
                 else

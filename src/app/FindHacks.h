@@ -4,7 +4,7 @@
 // instance, with the packages that hold it. The scan window runs it; so does the headless
 // program.
 
-#include "package/SimsID.h"
+#include "app/HackTables.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,21 +13,15 @@
 
 struct PackageRef {
     std::string PackageName; // relative name, from the downloads folder on
-    std::string ErrorCode;   // only for unreadable packages: "62 - Input past end of file"
-};
-
-struct HackResource {
-    SimsID GroupID;
-    SimsID InstanceID;
-    std::string ResourceName;        // from the resource that made the row
-    std::vector<PackageRef> Packages; // element 0 unused
+    std::string ErrorCode;   // "62 - Input past end of file"
 };
 
 // The tables keep element 0 unused; rows are 1..size()-1 in the order their pairs were met.
-extern std::vector<HackResource> gudtBHAVTable;
-extern std::vector<HackResource> gudtBCONTable;
-extern std::vector<HackResource> gudtTTABTable;
-extern std::vector<HackResource> gudtTTAsTable;
+// Their texts live in the scan's text store (app/HackTables.h) until the next scan starts.
+extern HackTable gudtBHAVTable;
+extern HackTable gudtBCONTable;
+extern HackTable gudtTTABTable;
+extern HackTable gudtTTAsTable;
 extern std::vector<PackageRef> gudtUnreadablePackages;
 
 // Draws the progress bar at `done` of `count` packages.

@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 struct TableReport {
-    const std::vector<HackResource>& Table;
+    const HackTable& Table;
     std::string_view FileType;
     std::string_view PackagesHeading;
     bool ShowName;

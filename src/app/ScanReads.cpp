@@ -13,6 +13,10 @@ namespace {
 constexpr unsigned kDefaultReadThreads = 8;
 constexpr unsigned kMostReadThreads = 64;
 
+// The index bytes a read record keeps for the next package: 64 KiB holds an index of 2,730
+// entries, far more than most packages have.
+constexpr std::size_t kKeptIndexBytes = 64 * 1024;
+
 std::atomic<int> mintChosenThreads{-1};
 
 // The location code and error data as a step left them.
@@ -41,11 +45,13 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, PackageRead&
         if (defer)
             deferral.emplace(read.IndexStep.Traps);
         const platform::PhaseTimer timer(platform::Phase::IndexReads);
-        // The index lives in the package record; only its hack-code test is kept.
-        gsLoadPackageIndexOnly(file, read.Package.Index, read.IndexDamage);
-        read.HasHackCode = read.IndexDamage.Number == 0 && gfblnHasHackCode(read.Package.Index);
+        // Only the index's hack-code test is kept.
+        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, read.IndexBytes);
         msNoteStepEnd(read.IndexStep);
     }
+    // A large index's bytes are not kept for the packages after it.
+    if (read.IndexBytes.size() > kKeptIndexBytes)
+        std::vector<char>().swap(read.IndexBytes);
     if (!read.HasHackCode) {
         // Nothing of an earlier package's load outlives it in a reused record.
         read.Package.Resources.clear();
@@ -70,7 +76,7 @@ void gsReplayStep(const StepRecord& step)
 
 // ---- ScanReadAhead ---------------------------------------------------------------------------
 
-ScanReadAhead::ScanReadAhead(const std::vector<platform::FoundFile>& files, std::int32_t count, unsigned threads)
+ScanReadAhead::ScanReadAhead(const platform::FoundFiles& files, std::int32_t count, unsigned threads)
     : files_(files), count_(count), slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow))
 {
     if (threads == 0 || count <= 0)
@@ -109,7 +115,11 @@ void ScanReadAhead::msWork()
         std::int32_t m = 0;
         {
             std::unique_lock<std::mutex> hold(lock_);
-            roomChanged_.wait(hold, [this] { return stopping_ || next_ > count_ || mfblnMayClaim(); });
+            while (!stopping_ && next_ <= count_ && !mfblnMayClaim()) {
+                ++waitingForRoom_;
+                roomChanged_.wait(hold);
+                --waitingForRoom_;
+            }
             if (stopping_ || next_ > count_)
                 break;
             m = next_++;
@@ -121,12 +131,15 @@ void ScanReadAhead::msWork()
         } catch (...) {
             read.Escaped = std::current_exception();
         }
+        bool wanted = false;
         {
             const std::lock_guard<std::mutex> hold(lock_);
             read.Number = m;
             heldBytes_ += mfintHeldBytes(read);
+            wanted = callerWants_ == m;
         }
-        readyChanged_.notify_all();
+        if (wanted)
+            readyChanged_.notify_one();
     }
     platform::gsAddThreadPhaseTimes();
 }
@@ -149,8 +162,15 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
             given.Number = 0;
             taken_ = m - 1;
         }
-        roomChanged_.notify_all();
-        readyChanged_.wait(hold, [&] { return read.Number == m; });
+        // Sleeping readers are woken once half the window is free again, not for every slot
+        // given back: each wakes to read several packages.
+        if (waitingForRoom_ > 0 && next_ <= taken_ + kWindow / 2)
+            roomChanged_.notify_all();
+        if (read.Number != m) {
+            callerWants_ = m;
+            readyChanged_.wait(hold, [&] { return read.Number == m; });
+            callerWants_ = 0;
+        }
     }
     if (read.Escaped)
         std::rethrow_exception(read.Escaped);

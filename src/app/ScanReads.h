@@ -36,6 +36,7 @@ struct PackageRead {
     PackageFile Package;        // the whole load, when it has hack code
     StepRecord LoadStep;        // the whole load
     std::exception_ptr Escaped; // a failure no loader handled (none is expected)
+    std::vector<char> IndexBytes; // where the index is read, kept for the record's next package
 };
 
 // Reads one package as the scan does: header and index, the hack-code test, and for a package
@@ -57,7 +58,7 @@ public:
     static constexpr std::int32_t kWindow = 64;
     static constexpr std::size_t kHeldBytes = 64u << 20;
 
-    ScanReadAhead(const std::vector<platform::FoundFile>& files, std::int32_t count, unsigned threads);
+    ScanReadAhead(const platform::FoundFiles& files, std::int32_t count, unsigned threads);
     ~ScanReadAhead();
     ScanReadAhead(const ScanReadAhead&) = delete;
     ScanReadAhead& operator=(const ScanReadAhead&) = delete;
@@ -71,7 +72,7 @@ private:
     void msWork();
     bool mfblnMayClaim() const;  // under lock_
 
-    const std::vector<platform::FoundFile>& files_;
+    const platform::FoundFiles& files_;
     const std::int32_t count_;
     std::vector<PackageRead> slots_;
     std::vector<std::thread> threads_;
@@ -82,6 +83,8 @@ private:
     std::int32_t next_ = 1;                 // the next package to claim
     std::int32_t taken_ = 0;                // packages taken by the caller and given back
     std::size_t heldBytes_ = 0;             // resource bytes of packages read, not yet given back
+    int waitingForRoom_ = 0;                // readers asleep until there is room to claim more
+    std::int32_t callerWants_ = 0;          // the package the caller is waiting for, if any
     bool stopping_ = false;
 };
 

@@ -38,18 +38,17 @@ private:
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
                             std::vector<std::string>& files)
 {
-    std::vector<platform::FoundFile> found;
+    platform::FoundFiles found;
     const std::int32_t count = gflngFindFiles(startFolder, pattern, found);
     // The list grows as the walk's own does: untouched when nothing is found.
     for (std::size_t i = 1; i < found.size(); ++i) {
         files.resize(i + 1);
-        files[i] = std::move(found[i].Path);
+        files[i] = found.Path(i);
     }
     return count;
 }
 
-std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
-                            std::vector<platform::FoundFile>& files)
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, platform::FoundFiles& files)
 {
     std::int32_t result = 0;
     gfblnRunHandled(kModule, "gflngFindFiles", [&] {
@@ -58,6 +57,8 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             return;
 
         FolderList folders;
+        // Each folder's listing, kept for the files below: one listing serves both passes.
+        std::vector<std::vector<platform::FolderEntry>> listings;
         for (std::size_t index = 0;; ++index) {
             glngErrLocation = 2000;
             // The start folder is looked up here, where the walk first moves to it; a start
@@ -71,8 +72,8 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             const std::shared_ptr<const platform::Folder> found = folders.At(index);
             const platform::Folder& folder = *found;
             bool folderAnswered = false;
-            for (const platform::FolderEntry& entry :
-                 platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders)) {
+            listings.push_back(platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders));
+            for (const platform::FolderEntry& entry : listings.back()) {
                 const std::string& name = entry.Name;
                 glngErrLocation = 3000;
                 gstrErrData = "Error Data = " + folder.Windows + "\\" + name;
@@ -95,15 +96,13 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
         glngErrLocation = 4000;
         gstrErrData.clear();
         std::int32_t count = 0;
-        for (const auto& folder : folders.All()) {
-            for (std::string& name : platform::gfstrListFolder(*folder, pattern, platform::ListKind::Files)) {
+        for (std::size_t index = 0; index < folders.Count(); ++index) {
+            const std::shared_ptr<const platform::Folder> folder = folders.At(index);
+            for (const platform::FolderEntry& file : platform::gudtFilesAmong(*folder, listings[index], pattern)) {
                 ++count;
-                files.resize(static_cast<std::size_t>(count) + 1);
-                platform::FoundFile& file = files[static_cast<std::size_t>(count)];
-                file.Path = folder->Windows + "\\" + name;
-                file.In = folder;
-                file.Name = std::move(name);
+                files.Add(folder, file.Name);
             }
+            std::vector<platform::FolderEntry>().swap(listings[index]);
         }
         result = count;
         gstrErrData.clear();

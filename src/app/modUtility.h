@@ -14,8 +14,7 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
                             std::vector<std::string>& files);
 // The same walk, each file with its folder and name kept beside its path, so that the caller
 // can open it without resolving the path again.
-std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
-                            std::vector<platform::FoundFile>& files);
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, platform::FoundFiles& files);
 
 // Deletes the file when it exists, clearing its attributes first; a locked file gets six
 // attempts with waits of 250 ms between them.

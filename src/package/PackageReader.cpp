@@ -14,8 +14,6 @@ namespace {
 constexpr std::int64_t kHeaderSize = 96;
 constexpr std::int64_t kHoleEntrySize = 8;
 
-std::int64_t mflngEntryWidth(const PackageHeader& header) { return header.IndexMinorVersion == 2 ? 24 : 20; }
-
 // Checks that `count` records of `width` bytes from `offset` lie inside `size` bytes before
 // anything is allocated for them: a negative offset is a bad seek (63), a table running past
 // the end a read past the end (62). A count of 0 or less reads nothing, but still seeks.
@@ -91,15 +89,55 @@ PackageHeader gudtReadPackageHeader(PackageBytes& bytes)
     return header;
 }
 
+std::int64_t gflngIndexEntryWidth(const PackageHeader& header) { return header.IndexMinorVersion == 2 ? 24 : 20; }
+
+std::string_view gfstrReadPackageIndexTable(PackageBytes& bytes, const PackageHeader& header, std::vector<char>& buffer)
+{
+    const std::int64_t width = gflngIndexEntryWidth(header);
+    msCheckTable(header.IndexOffset, header.IndexCount, width, bytes.Size());
+    if (header.IndexCount <= 0)
+        return {};
+    // The whole index in one read; msCheckTable bounded its size by the package's.
+    const auto size = static_cast<std::size_t>(header.IndexCount * width);
+    if (buffer.size() < size)
+        buffer.resize(size);
+    bytes.ReadAt(header.IndexOffset, std::span<char>(buffer.data(), size));
+    return {buffer.data(), size};
+}
+
+bool gfblnIndexTableHasHackCode(std::string_view table, std::int64_t width)
+{
+    if (width < 8)
+        return false;
+    // Identifiers compare as their 32-bit keys: type and group are the first 8 bytes of an entry.
+    const std::uint32_t bhav = gstrTypeBHAV.Key();
+    const std::uint32_t bcon = gstrTypeBCON.Key();
+    const std::uint32_t ttab = gstrTypeTTAB.Key();
+    const std::uint32_t ttas = gstrTypeTTAs.Key();
+    const std::uint32_t ignored = gstrIgnoredGroup.Key();
+    // Unset identifiers (before gsInitTypeIDs) equal nothing read from a file.
+    if (gstrTypeBHAV.Empty() || gstrTypeBCON.Empty() || gstrTypeTTAB.Empty() || gstrTypeTTAs.Empty())
+        return false;
+    const bool ignoring = !gstrIgnoredGroup.Empty();
+    ByteReader reader(table);
+    while (reader.Remaining() >= static_cast<std::uint64_t>(width)) {
+        ByteReader entry(reader.Bytes(static_cast<std::uint64_t>(width)));
+        const auto type = static_cast<std::uint32_t>(entry.Int32());
+        if ((type == bhav || type == bcon || type == ttab || type == ttas) &&
+            !(ignoring && static_cast<std::uint32_t>(entry.Int32()) == ignored))
+            return true;
+    }
+    return false;
+}
+
 void gsReadPackageIndex(PackageBytes& bytes, const PackageHeader& header, std::vector<PackageIndexEntry>& index)
 {
     index.assign(1, PackageIndexEntry{});
-    const std::int64_t width = mflngEntryWidth(header);
-    msCheckTable(header.IndexOffset, header.IndexCount, width, bytes.Size());
-    if (header.IndexCount <= 0)
+    std::vector<char> buffer;
+    const std::string_view table = gfstrReadPackageIndexTable(bytes, header, buffer);
+    if (table.empty())
         return;
-    // The whole index in one read; msCheckTable bounded its size by the package's.
-    const std::string table = mfstrReadTable(bytes, header.IndexOffset, header.IndexCount, width);
+    const std::int64_t width = gflngIndexEntryWidth(header);
     ByteReader reader(table);
     index.resize(static_cast<std::size_t>(header.IndexCount) + 1);
     const bool withResourceID = header.IndexMinorVersion == 2;
@@ -164,9 +202,12 @@ void gsReadPackageResources(PackageBytes& bytes, PackageFile& package)
         total += static_cast<std::size_t>(range.End - range.Offset);
     // Every range lies inside the package and they do not overlap: the buffer is no larger.
     CLASHWICK_ASSERT(static_cast<std::int64_t>(total) <= size);
-    auto contents = std::make_shared<std::string>(total, '\0');
+    auto contents = std::make_shared<ResourceBytes>();
+    // Every byte is read over before anything reads it.
+    contents->Bytes = std::make_unique_for_overwrite<char[]>(total);
+    contents->Size = total;
     for (const Range& range : merged)
-        bytes.ReadAt(range.Offset, std::span<char>(contents->data() + range.Position,
+        bytes.ReadAt(range.Offset, std::span<char>(contents->Bytes.get() + range.Position,
                                                    static_cast<std::size_t>(range.End - range.Offset)));
 
     for (std::size_t i = 1; i < package.Resources.size(); ++i) {

@@ -35,6 +35,18 @@ private:
 // The 96-byte header.
 PackageHeader gudtReadPackageHeader(PackageBytes& bytes);
 
+// The width of the header's index entries: 24 bytes (with resource IDs) or 20.
+std::int64_t gflngIndexEntryWidth(const PackageHeader& header);
+
+// The index's bytes as stored, count entries of gflngIndexEntryWidth bytes (none for a count of
+// 0 or less), checked against the size before anything is allocated for them. They are read
+// into `buffer`, which grows as needed and is kept for the caller's next package.
+std::string_view gfstrReadPackageIndexTable(PackageBytes& bytes, const PackageHeader& header, std::vector<char>& buffer);
+
+// True when an index table as stored names a BHAV, BCON, TTAB or TTAs resource outside the
+// ignored group: what gfblnHasHackCode answers for the index read from it.
+bool gfblnIndexTableHasHackCode(std::string_view table, std::int64_t width);
+
 // The index the header describes, into elements 1..count (element 0 only for a count of 0 or
 // less). The table is checked against the size before anything is allocated for it.
 void gsReadPackageIndex(PackageBytes& bytes, const PackageHeader& header, std::vector<PackageIndexEntry>& index);

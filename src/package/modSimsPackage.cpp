@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::string_view kModule = "modSimsPackage";
 
+// Bytes 4 and 5 of a compressed resource: the RefPack signature, 10 FB.
+constexpr std::string_view kCompressionSignature = "\x10\xFB";
+
 // The loaders read through an open file.
 class FileBytes final : public PackageBytes {
 public:
@@ -80,14 +83,17 @@ void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEnt
     gsLoadPackageIndexOnly(platform::FoundFile{path, nullptr, {}}, index, damage);
 }
 
-void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
-                            PackageDamage& damage)
+namespace {
+
+// The body of gsLoadPackageIndexOnly; `readIndex` reads the index the header describes.
+template <class ReadIndex>
+void msLoadIndexOnly(const platform::FoundFile& file, PackageDamage& damage, ReadIndex&& readIndex)
 {
     const std::string& path = file.Path;
     damage = {};
     try {
         glngErrLocation = 1000;
-        index.assign(1, PackageIndexEntry{});
+        readIndex(nullptr, nullptr);  // the list emptied
         glngErrLocation = 2000;
         gstrErrData = "Filename = " + path;
         glngErrLocation = 2500;
@@ -96,7 +102,7 @@ void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<Package
         glngErrLocation = 3000;
         const PackageHeader header = gudtReadPackageHeader(bytes);
         glngErrLocation = 4000;
-        gsReadPackageIndex(bytes, header, index);
+        readIndex(&bytes, &header);
         gstrErrData.clear();
     } catch (...) {
         const Failure failure = gudtCaughtFailure();
@@ -105,6 +111,40 @@ void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<Package
             return;
         msHandleLoadFailure(failure, "gsLoadPackageIndexOnly", damage);
     }
+}
+
+} // namespace
+
+void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
+                            PackageDamage& damage)
+{
+    msLoadIndexOnly(file, damage, [&](PackageBytes* bytes, const PackageHeader* header) {
+        if (bytes == nullptr)
+            index.assign(1, PackageIndexEntry{});
+        else
+            gsReadPackageIndex(*bytes, *header, index);
+    });
+}
+
+bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer)
+{
+    std::string_view table;
+    std::int64_t width = 0;
+    msLoadIndexOnly(file, damage, [&](PackageBytes* bytes, const PackageHeader* header) {
+        if (bytes == nullptr)
+            return;
+        table = gfstrReadPackageIndexTable(*bytes, *header, buffer);
+        width = gflngIndexEntryWidth(*header);
+    });
+    if (damage.Number != 0)
+        return false;
+    // As gfblnHasHackCode runs on the list read (element 0 only when nothing was read).
+    bool result = false;
+    gfblnRunHandled(kModule, "gfblnHasHackCode", [&] {
+        glngErrLocation = 1000;
+        result = gfblnIndexTableHasHackCode(table, width);
+    });
+    return result;
 }
 
 void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEntry>& index)
@@ -180,7 +220,7 @@ std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)
         glngErrLocation = 2000;
         glngErrLocation = 3000;
         // The compression signature sits at bytes 4 and 5 of the stored resource.
-        if (data.size() >= 6 && data.substr(4, 2) == gfstrHexToBin("FB10"))
+        if (data.size() >= 6 && data.substr(4, 2) == kCompressionSignature)
             result = Decompress(data, wanted);
         else
             result = std::string(data.substr(0, wanted));

@@ -62,6 +62,14 @@ struct PackageResource {
     std::int32_t Size = 0;
 };
 
+// The bytes of a package's resources, read into one block that is never zero-filled first.
+struct ResourceBytes {
+    std::unique_ptr<char[]> Bytes;
+    std::size_t Size = 0;
+    const char* data() const { return Bytes.get(); }
+    std::size_t size() const { return Size; }
+};
+
 // A whole package in memory. The lists keep element 0 unused: entries are 1..size()-1.
 // Resource bytes are views into Contents, which copies of the record share.
 struct PackageFile {
@@ -69,7 +77,7 @@ struct PackageFile {
     std::vector<PackageIndexEntry> Index;
     std::vector<PackageHole> Holes;
     std::vector<PackageResource> Resources;
-    std::shared_ptr<const std::string> Contents;
+    std::shared_ptr<const ResourceBytes> Contents;
 };
 
 // How a loader tells its caller that a package's bytes are damaged (a count, offset or size
@@ -98,6 +106,11 @@ void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEnt
 // The same for a file a folder walk found, opened in its folder without looking that up again.
 void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
                             PackageDamage& damage);
+
+// gsLoadPackageIndexOnly followed, when it met no damage, by gfblnHasHackCode on the index it
+// read: the same damage, error record and answer, without building the index list, which is
+// all a scan asks of most packages. The index's bytes go through `buffer`, kept for the next.
+bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer);
 
 // Loads header, index, hole table and every resource's bytes. An empty path reads nothing.
 void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage);

@@ -29,6 +29,20 @@ std::vector<std::string> gfstrListFolder(const Folder& folder, std::string_view 
     return names;
 }
 
+std::vector<FolderEntry> gudtFilesAmong(const Folder& folder, const std::vector<FolderEntry>& listed,
+                                        std::string_view pattern)
+{
+    if (!gfblnValidPattern(pattern))
+        gsRaise(errBadFileName);
+    const std::u16string patternKey = gfstrNameKey(pattern);
+    std::vector<FolderEntry> files;
+    for (const FolderEntry& entry : listed)
+        if (entry.Type != HostEntryType::Folder && gfblnPatternKeyMatches(patternKey, gfstrNameKey(entry.Name)) &&
+            gfblnListedKindWanted(folder, entry, ListKind::Files))
+            files.push_back(entry);
+    return files;
+}
+
 std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern, ListKind kind)
 {
     std::string_view folderPart;
@@ -49,6 +63,29 @@ std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern,
     if (!folder)
         return {};
     return gfstrListFolder(*folder, pattern, kind);
+}
+
+void FoundFiles::Add(const std::shared_ptr<const Folder>& folder, std::string_view name)
+{
+    // Files arrive folder by folder, so only the last folder is ever shared with a new file.
+    if (folders_.empty() || folders_.back() != folder)
+        folders_.push_back(folder);
+    files_.push_back({static_cast<std::uint32_t>(folders_.size() - 1), static_cast<std::uint32_t>(name.size()), names_.size()});
+    names_ += name;
+}
+
+FoundFile FoundFiles::operator[](std::size_t element) const
+{
+    const File& file = files_[element];
+    const std::shared_ptr<const Folder>& folder = folders_[file.Folder];
+    std::string name(Name(file));
+    return FoundFile{folder->Windows + "\\" + name, folder, std::move(name)};
+}
+
+std::string FoundFiles::Path(std::size_t element) const
+{
+    const File& file = files_[element];
+    return folders_[file.Folder]->Windows + "\\" + std::string(Name(file));
 }
 
 void gsSetFaultHook(FaultHook hook) { mudtFaultHook() = std::move(hook); }

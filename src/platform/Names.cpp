@@ -25,6 +25,12 @@ std::size_t mflngUtf16Length(std::string_view name)
 {
     std::size_t units = 0;
     while (!name.empty()) {
+        // Most names are plain ASCII: one unit each, without decoding.
+        if (static_cast<unsigned char>(name.front()) < 0x80) {
+            ++units;
+            name.remove_prefix(1);
+            continue;
+        }
         char32_t codePoint = 0;
         const std::size_t length = gflngDecodeUtf8(name, codePoint);
         units += length != 0 && codePoint > 0xFFFF ? 2 : 1;
@@ -40,7 +46,13 @@ bool mfblnNameOf(std::string_view name, std::string_view forbidden)
     if (name.empty() || name.size() > 4 * 255 || mflngUtf16Length(name) > 255)
         return false;
     return std::none_of(name.begin(), name.end(), [forbidden](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || forbidden.find(c) != std::string_view::npos;
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20)
+            return true;
+        // Letters, digits and bytes past ASCII are never forbidden: most bytes end here.
+        if (byte >= 0x80 || (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'))
+            return false;
+        return forbidden.find(c) != std::string_view::npos;
     });
 }
 
@@ -78,6 +90,12 @@ std::u16string gfstrNameKey(std::string_view name)
     std::u16string key;
     key.reserve(name.size());
     while (!name.empty()) {
+        // Most names are plain ASCII: one unit each, without decoding.
+        if (const auto byte = static_cast<unsigned char>(name.front()); byte < 0x80) {
+            key.push_back(mfchrUpper(byte));
+            name.remove_prefix(1);
+            continue;
+        }
         char32_t codePoint = 0;
         const std::size_t length = gflngDecodeUtf8(name, codePoint);
         if (length == 0) {

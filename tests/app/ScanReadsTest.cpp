@@ -45,7 +45,7 @@ struct ScanOutcome {
 std::vector<std::string> mudtTableRows()
 {
     std::vector<std::string> rows;
-    const std::pair<const char*, const std::vector<HackResource>*> tables[] = {
+    const std::pair<const char*, const HackTable*> tables[] = {
         {"BHAV", &gudtBHAVTable}, {"BCON", &gudtBCONTable}, {"TTAB", &gudtTTABTable}, {"TTAs", &gudtTTAsTable}};
     for (const auto& [type, table] : tables) {
         for (std::size_t i = 1; i < table->size(); ++i) {
@@ -219,7 +219,7 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
     for (const auto& [what, faults] : cases) {
         inject(faults);
         const ScanOutcome plain = Scan(0);
-        ASSERT_EQ(plain.Traps.size(), faults.size()) << what;
+        ASSERT_EQ(plain.Traps.size(), faults.size()) << what << ": " << testing::PrintToString(plain.Traps);
         for (int threads : {2, 8}) {
             inject(faults);
             EXPECT_TRUE(Scan(threads) == plain) << what << ": " << threads << " threads";
@@ -242,12 +242,13 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
 // except for the one package the scan needs next, and the plain loop holds one at a time.
 TEST_F(ScanReads, ReadingAheadStopsAtTheWindow)
 {
-    std::vector<platform::FoundFile> files(1);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
         Put("Window/" + std::to_string(1000 + i) + ".package",
             gudtBuildPackage({2, {Behaviour(kTypeBHAV, 0x7F000001, static_cast<std::uint32_t>(i), "w", false)}, {}}).Bytes);
-        files.push_back({WinPath(Downloads() / "Window" / (std::to_string(1000 + i) + ".package")), nullptr, {}});
-    }
+    const auto folder = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(Downloads() / "Window")));
+    platform::FoundFiles files;
+    for (int i = 0; i < 200; ++i)
+        files.Add(folder, std::to_string(1000 + i) + ".package");
     std::mutex lock;
     std::int32_t opened = 0;
     platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view) -> std::int32_t {

@@ -64,7 +64,7 @@ TEST_F(ScanTables, ManyPairsGiveTheRowsOfTheSearchOfAllRows)
     }
 
     ASSERT_TRUE(gfblnFindHacks(WinPath(downloads), {}));
-    const std::pair<std::uint32_t, const std::vector<HackResource>*> tables[] = {
+    const std::pair<std::uint32_t, const HackTable*> tables[] = {
         {kTypeBHAV, &gudtBHAVTable}, {kTypeBCON, &gudtBCONTable}, {kTypeTTAB, &gudtTTABTable}, {kTypeTTAs, &gudtTTAsTable}};
     for (const auto& [type, table] : tables) {
         const std::vector<ModelRow>& expected = model[type];

@@ -386,3 +386,72 @@ TEST_F(PackageLoad, ResourceBytesAreReadOncePerRange)
 }
 
 } // namespace
+
+namespace {
+
+// The scan's index read against the two calls it stands for, on one path: the same answer,
+// damage, error record and trap calls.
+class IndexHackTest : public PackageLoad {
+protected:
+    struct Outcome {
+        bool HasHackCode = false;
+        std::int32_t Damage = 0;
+        std::int32_t Location = 0;
+        std::string Data;
+        std::vector<std::string> Traps;
+        bool operator==(const Outcome&) const = default;
+    };
+
+    Outcome Record(bool hasHackCode, std::int32_t damage)
+    {
+        Outcome outcome{hasHackCode, damage, glngErrLocation, gstrErrData, {}};
+        for (const testsupport::TrapCall& call : trapCalls)
+            outcome.Traps.push_back(std::to_string(call.Location) + " " + std::to_string(call.Number) + " " +
+                                    call.Procedure + " " + call.Data);
+        trapCalls.clear();
+        return outcome;
+    }
+
+    void ExpectTheSame(const std::string& path, const std::string& what)
+    {
+        const platform::FoundFile file{path, nullptr, {}};
+        std::vector<PackageIndexEntry> index;
+        PackageDamage damage;
+        gsLoadPackageIndexOnly(file, index, damage);
+        const bool twoCalls = damage.Number == 0 && gfblnHasHackCode(index);
+        const Outcome expected = Record(twoCalls, damage.Number);
+        glngErrLocation = 0;
+        gstrErrData = "stale";
+        std::vector<char> buffer(7, 'x');
+        const bool oneCall = gfblnLoadIndexHasHackCode(file, damage, buffer);
+        EXPECT_EQ(Record(oneCall, damage.Number), expected) << what;
+    }
+};
+
+TEST_F(IndexHackTest, TheScansIndexReadAnswersAsLoadingTheIndexAndTestingIt)
+{
+    PackagePlan hack = SamplePlan(2);
+    PackagePlan ignored = SamplePlan(1);
+    ignored.Resources[0].Group = kIgnoredGroup;
+    PackagePlan none;
+    const std::vector<std::pair<std::string, PackagePlan>> plans = {
+        {"hack", hack}, {"hack, 20-byte entries", SamplePlan(1)}, {"behaviour only in the ignored group", ignored},
+        {"no resources", none}};
+    for (const auto& [what, plan] : plans) {
+        const BuiltPackage built = gudtBuildPackage(plan);
+        for (std::size_t length : {built.Bytes.size(), built.Bytes.size() - 1, built.IndexOffset + 4, std::size_t{95},
+                                   std::size_t{0}})
+            ExpectTheSame(Put(built.Bytes.substr(0, length)), what + " cut at " + std::to_string(length));
+        BuiltPackage spoiled = built;
+        gsPatchInt32(spoiled.Bytes, kIndexOffsetField, -4);
+        ExpectTheSame(Put(spoiled.Bytes), what + ", negative index offset");
+        gsPatchInt32(spoiled.Bytes, kIndexOffsetField, 0);
+        gsPatchInt32(spoiled.Bytes, kIndexCountField, -3);
+        ExpectTheSame(Put(spoiled.Bytes), what + ", negative count");
+    }
+    ExpectTheSame(WinPath(Scratch() / "absent.package"), "missing file");
+    ExpectTheSame(WinPath(Scratch()) + "\\" + std::string(300, 'n') + ".package", "unusable name");
+    ExpectTheSame(WinPath(Scratch()), "a folder");
+}
+
+} // namespace

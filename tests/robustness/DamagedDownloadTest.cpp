@@ -86,7 +86,7 @@ protected:
         std::vector<std::string> names;
         for (std::size_t row = 1; row < gudtBHAVTable.size(); ++row)
             if (gudtBHAVTable[row].Packages[1].PackageName == "\\downloads\\Victim.package")
-                names.push_back(gudtBHAVTable[row].ResourceName);
+                names.emplace_back(gudtBHAVTable[row].ResourceName);
         return names;
     }
 

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include <fcntl.h>
@@ -47,6 +48,37 @@ int mfintWriteAll(int fd, std::string_view bytes)
     return 0;
 }
 
+// The folder this thread last opened a found file in, held open: a scan opens the files of one
+// folder one after another, and opening a name in an open folder spares the host a walk of the
+// folder's whole path for every file. The folder record is kept with it, so that no other
+// folder can take its place in memory while the descriptor stands for it.
+struct OpenFolder {
+    std::shared_ptr<const Folder> Held;
+    int Descriptor = -1;
+    OpenFolder() = default;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    ~OpenFolder()
+    {
+        if (Descriptor >= 0)
+            ::close(Descriptor);
+    }
+};
+
+// A descriptor of the found file's folder, or -1 when the host will not open it (the file is
+// then opened by its whole path, which reports why).
+int mfintFolderDescriptor(const std::shared_ptr<const Folder>& folder)
+{
+    thread_local OpenFolder open;
+    if (open.Held != folder) {
+        if (open.Descriptor >= 0)
+            ::close(open.Descriptor);
+        open.Held = folder;
+        open.Descriptor = ::open(folder->Host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    return open.Descriptor;
+}
+
 } // namespace
 
 // ---- InputFile -----------------------------------------------------------------------------
@@ -72,8 +104,9 @@ InputFile::InputFile(const FoundFile& file)
         gsRaise(errBadFileName);
     // The name as the listing gave it is nearly always there; only when it is not (renamed to
     // another case meanwhile, say) is it looked up as a path's last component is.
-    std::string host = gfstrJoinHost(file.In->Host, file.Name);
-    const int fd = ::open(host.c_str(), kInputFlags);
+    const int folder = mfintFolderDescriptor(file.In);
+    const int fd = folder >= 0 ? ::openat(folder, file.Name.c_str(), kInputFlags)
+                               : ::open(gfstrJoinHost(file.In->Host, file.Name).c_str(), kInputFlags);
     if (fd >= 0) {
         Take(fd);
         return;

@@ -147,6 +147,11 @@ std::vector<FolderEntry> gudtListFolderEntries(const Folder& folder, std::string
     return listed;
 }
 
+bool gfblnListedKindWanted(const Folder& folder, const FolderEntry& entry, ListKind kind)
+{
+    return mfblnKindWanted(folder, entry.Name, entry.Type, kind);
+}
+
 // ---- Entries -------------------------------------------------------------------------------
 
 bool gfblnEntryExists(std::string_view windowsPath, ListKind kind)
