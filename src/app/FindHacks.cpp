@@ -178,7 +178,7 @@ void msEnterResources(const PackageFile& package, std::string_view packageName, 
         // The name is read before the row exists: decompression may run the error trap.
         const std::string name = mfstrResourceName(resource.Data);
         HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
-        row.ResourceName = gudtScanText().Add(name);
+        row.ResourceName = gudtScanText().AddName(name);
         enter(row.Packages);
     }
 }
@@ -220,31 +220,32 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         gudtUnreadablePackages.assign(1, PackageRef{});
         Tables tables;
 
-        // Each package keeps the folder the walk found it in, so that opening it does not look
-        // that folder up again.
-        platform::FoundFiles files;
+        // Packages are read on a pool of threads as the walk finds them, each opened in the
+        // folder the walk found it in, and entered here in list order once the list is complete.
+        ScanReadAhead reads(gintScanReadThreads());
         std::int32_t count = 0;
         {
             const platform::PhaseTimer timer(platform::Phase::Listing);
-            count = gflngFindFiles(meshPath, "*.package", files);
+            count = gflngFindFiles(meshPath, "*.package",
+                                   [&reads](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
+                                       reads.Add(folder, std::move(name));
+                                   });
         }
+        reads.Finish(count);
         const std::int32_t step = count / 25 + 1;
 
-        // Packages are read ahead on a pool of threads and entered here, in list order.
-        ScanReadAhead reads(files, count, gintScanReadThreads());
         for (std::int32_t m = 1; m <= count; ++m) {
             const PackageRead& read = reads.Take(m);
             gsReplayStep(read.IndexStep);
             if (read.IndexDamage.Number != 0) {
-                msListUnreadable(files.Path(static_cast<std::size_t>(m)), read.IndexDamage);
+                msListUnreadable(read.Path, read.IndexDamage);
             } else if (read.HasHackCode) {
                 gsReplayStep(read.LoadStep);
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
-                const std::string path = files.Path(static_cast<std::size_t>(m));
                 if (read.LoadDamage.Number != 0)
-                    msListUnreadable(path, read.LoadDamage);
+                    msListUnreadable(read.Path, read.LoadDamage);
                 else
-                    msEnterResources(read.Package, mfstrRelativePackageName(path), tables);
+                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path), tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);

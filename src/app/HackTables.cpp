@@ -1,34 +1,62 @@
 #include "app/HackTables.h"
 
 #include "errors/Assert.h"
+#include "errors/Failure.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+#include <limits>
+
+static_assert(sizeof(HackResource) <= 24, "a row stays small: there may be hundreds of thousands");
 
 // ---- ScanText ----------------------------------------------------------------------------------
+
+char* ScanText::Reserve(std::size_t size)
+{
+    if (size > kBlockSize - used_) {
+        // A long text gets a block of its own, and the next text starts a new block: the rest
+        // of the block being filled stays unused. Texts that long are rare (package paths).
+        const bool own = size > kBlockSize / 4;
+        // A handle holds the block's number in 16 bits.
+        if (blocks_.size() >= (std::numeric_limits<std::uint32_t>::max() >> kBlockBits))
+            gsRaise(errOutOfMemory);
+        blocks_.push_back(std::make_unique<char[]>(own ? size : kBlockSize));
+        used_ = own ? kBlockSize : size;
+        return blocks_.back().get();
+    }
+    char* at = blocks_.back().get() + used_;
+    used_ += size;
+    return at;
+}
 
 std::string_view ScanText::Add(std::string_view text)
 {
     if (text.empty())
         return {};
-    if (text.size() > kBlockSize - used_) {
-        // A long text gets a block of its own, put before the block being filled, which stays
-        // last (with none yet, used_ says the last block is full, so the next text starts one).
-        if (text.size() > kBlockSize / 4) {
-            auto own = std::make_unique<char[]>(text.size());
-            std::memcpy(own.get(), text.data(), text.size());
-            const std::string_view kept(own.get(), text.size());
-            blocks_.insert(blocks_.end() - (blocks_.empty() ? 0 : 1), std::move(own));
-            return kept;
-        }
-        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
-        used_ = 0;
-    }
-    char* at = blocks_.back().get() + used_;
+    char* at = Reserve(text.size());
     std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
     return {at, text.size()};
+}
+
+StoredName ScanText::AddName(std::string_view text)
+{
+    const std::size_t length = std::min<std::size_t>(text.size(), 255);
+    char* at = Reserve(length + 1);
+    at[0] = static_cast<char>(static_cast<unsigned char>(length));
+    std::memcpy(at + 1, text.data(), length);
+    // The handle: the block's number and the offset in it, plus one, so that 0 is no text.
+    const std::size_t block = blocks_.size() - 1;
+    const auto offset = static_cast<std::size_t>(at - blocks_.back().get());
+    return StoredName(static_cast<std::uint32_t>(((block << kBlockBits) | offset) + 1));
+}
+
+std::string_view ScanText::Name(StoredName name) const
+{
+    if (name.Handle() == 0)
+        return {};
+    const std::size_t handle = name.Handle() - 1;
+    const auto* at = reinterpret_cast<const unsigned char*>(blocks_[handle >> kBlockBits].get() + (handle & (kBlockSize - 1)));
+    return {reinterpret_cast<const char*>(at + 1), at[0]};
 }
 
 void ScanText::Clear()
@@ -45,7 +73,17 @@ PackageNumber PackageNames::Add(std::string_view relativeName)
     return static_cast<PackageNumber>(names_.size() - 1);
 }
 
-void PackageNames::Clear() { names_.assign(1, std::string_view()); }
+std::uint32_t PackageNames::NewList()
+{
+    lists_.emplace_back();
+    return static_cast<std::uint32_t>(lists_.size() - 1);
+}
+
+void PackageNames::Clear()
+{
+    names_.assign(1, std::string_view());
+    lists_.assign(1, std::vector<PackageNumber>());
+}
 
 ScanText& gudtScanText()
 {
@@ -61,45 +99,15 @@ PackageNames& gudtScanPackages()
 
 // ---- RowPackages -------------------------------------------------------------------------------
 
-namespace {
-
-// Room for the elements after the first: a power of two, so that adding one at a time copies
-// each element a bounded number of times.
-std::size_t mfintRoom(std::uint32_t extra) { return extra == 0 ? 0 : std::bit_ceil(static_cast<std::size_t>(extra)); }
-
-} // namespace
-
-RowPackages::RowPackages(const RowPackages& other) : first_(other.first_), count_(other.count_)
-{
-    if (const std::size_t room = mfintRoom(count_ > 1 ? count_ - 1 : 0)) {
-        more_ = std::make_unique<PackageNumber[]>(room);
-        std::copy_n(other.more_.get(), count_ - 1, more_.get());
-    }
-}
-
-RowPackages& RowPackages::operator=(const RowPackages& other)
-{
-    if (this != &other)
-        *this = RowPackages(other);
-    return *this;
-}
-
 void RowPackages::Add(PackageNumber package)
 {
-    if (count_ == 0) {
+    if (first_ == 0) {
         first_ = package;
-        count_ = 1;
         return;
     }
-    const std::uint32_t extra = count_ - 1;  // elements in more_
-    if (mfintRoom(extra + 1) != mfintRoom(extra)) {
-        auto grown = std::make_unique<PackageNumber[]>(mfintRoom(extra + 1));
-        if (extra > 0)
-            std::copy_n(more_.get(), extra, grown.get());
-        more_ = std::move(grown);
-    }
-    more_[extra] = package;
-    ++count_;
+    if (more_ == 0)
+        more_ = gudtScanPackages().NewList();
+    gudtScanPackages().List(more_).push_back(package);
 }
 
 // ---- HackTable ---------------------------------------------------------------------------------

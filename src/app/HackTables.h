@@ -1,8 +1,9 @@
 #pragma once
 // The records of the resource tables, kept compact: a scan of tens of thousands of packages
-// makes hundreds of thousands of rows. Every text a row holds (its resource name, the names of
-// its packages) lives once in the scan's text store, which keeps it until the next scan starts;
-// a row holds a view of its name and the numbers of its packages.
+// makes hundreds of thousands of rows, so a row is 24 bytes. Every text a row holds (its
+// resource name, the names of its packages) lives once in the scan's text store, which keeps
+// it until the next scan starts; a row holds a 4-byte handle of its name and the numbers of
+// its packages.
 
 #include "package/SimsID.h"
 
@@ -15,32 +16,63 @@
 // A package that entered a row, numbered from 1 in the order the scan first entered it.
 using PackageNumber = std::uint32_t;
 
-// The scan's text store: texts added are kept, unmoved, until it is emptied.
+// A short text (at most 255 bytes) in the scan's text store, held as a handle of the length
+// byte that precedes it; it reads as a std::string_view.
+class StoredName {
+public:
+    StoredName() = default;
+    explicit StoredName(std::uint32_t handle) : handle_(handle) {}
+    std::uint32_t Handle() const { return handle_; }  // 0 for no text
+    operator std::string_view() const;
+    friend bool operator==(const StoredName& name, std::string_view text) { return std::string_view(name) == text; }
+
+private:
+    std::uint32_t handle_ = 0;
+};
+
+// The scan's text store: texts added are kept, unmoved, until it is emptied. It holds at most
+// 4 GiB, far more than any scan needs; more raises 7 "Out of memory".
 class ScanText {
 public:
     std::string_view Add(std::string_view text);
+    // A text of at most 255 bytes, stored after its length; longer ones keep their first 255.
+    StoredName AddName(std::string_view text);
+    std::string_view Name(StoredName name) const;
     void Clear();
 
 private:
-    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kBlockBits = 16;
+    static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+    char* Reserve(std::size_t size);  // room for `size` bytes that never moves
+
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t used_ = kBlockSize;  // in the last block; full before the first
 };
 
-// The packages that entered rows during the scan, by number.
+// The packages that entered rows during the scan, by number, and the lists of the rows that
+// hold more than one.
 class PackageNames {
 public:
     PackageNumber Add(std::string_view relativeName);  // the next number
     std::string_view Name(PackageNumber number) const { return names_[number]; }
+
+    // The packages of a row after its first: a new empty list's number, and the list.
+    std::uint32_t NewList();
+    std::vector<PackageNumber>& List(std::uint32_t list) { return lists_[list]; }
+    const std::vector<PackageNumber>& List(std::uint32_t list) const { return lists_[list]; }
+
     void Clear();
 
 private:
     std::vector<std::string_view> names_{std::string_view()};  // element 0 unused
+    std::vector<std::vector<PackageNumber>> lists_{std::vector<PackageNumber>()};  // list 0 unused
 };
 
 // The texts and package names of the tables; emptied where a scan starts.
 ScanText& gudtScanText();
 PackageNames& gudtScanPackages();
+
+inline StoredName::operator std::string_view() const { return gudtScanText().Name(*this); }
 
 // One element of a row's package list as readers see it.
 struct RowPackage {
@@ -48,17 +80,17 @@ struct RowPackage {
 };
 
 // A row's package list: elements 1..size()-1 in the order found, element 0 unused. Nearly every
-// row has one package, which the list holds itself; the rest sit in a block of their own.
+// row has one package, which the list holds itself; the rest sit in a list of the scan's.
 class RowPackages {
 public:
-    RowPackages() = default;
-    RowPackages(const RowPackages& other);
-    RowPackages& operator=(const RowPackages& other);
-    RowPackages(RowPackages&&) noexcept = default;
-    RowPackages& operator=(RowPackages&&) noexcept = default;
-
-    std::size_t size() const { return static_cast<std::size_t>(count_) + 1; }
-    PackageNumber Number(std::size_t element) const { return element == 1 ? first_ : more_[element - 2]; }
+    std::size_t size() const
+    {
+        return first_ == 0 ? 1 : 2 + (more_ == 0 ? 0 : gudtScanPackages().List(more_).size());
+    }
+    PackageNumber Number(std::size_t element) const
+    {
+        return element == 1 ? first_ : gudtScanPackages().List(more_)[element - 2];
+    }
     RowPackage operator[](std::size_t element) const
     {
         return {element == 0 ? std::string_view() : gudtScanPackages().Name(Number(element))};
@@ -66,15 +98,14 @@ public:
     void Add(PackageNumber package);
 
 private:
-    PackageNumber first_ = 0;
-    std::uint32_t count_ = 0;
-    std::unique_ptr<PackageNumber[]> more_;  // elements 2..count_; room for a power of two
+    PackageNumber first_ = 0;  // 0 while the list is empty
+    std::uint32_t more_ = 0;   // the scan's list of the elements after the first, 0 for none
 };
 
 struct HackResource {
     SimsID GroupID;
     SimsID InstanceID;
-    std::string_view ResourceName;  // from the resource that made the row, in the scan's text store
+    StoredName ResourceName;  // from the resource that made the row, in the scan's text store
     RowPackages Packages;
 };
 

@@ -3,18 +3,26 @@
 #include "platform/PhaseTimes.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 
 namespace {
 
 // Enough reads in flight to keep a disk busy; a read spends most of its time waiting for the
-// disk, so this is no bound on the processors used.
-constexpr unsigned kDefaultReadThreads = 8;
+// disk, so this is no bound on the processors used. Only kFirstReaders read at first: when the
+// files are in the host's cache, reading is work for the processors, and more threads than
+// processors only take turns. An index read that takes longer than kSlowRead waited for the
+// disk (from the cache one takes some microseconds); when a quarter of the last kReadsJudged
+// did, the readers double.
+constexpr unsigned kDefaultReadThreads = 16;
+constexpr unsigned kFirstReaders = 2;
+constexpr std::chrono::microseconds kSlowRead{200};
+constexpr int kReadsJudged = 32;
 constexpr unsigned kMostReadThreads = 64;
 
-// The index bytes a read record keeps for the next package: 64 KiB holds an index of 2,730
-// entries, far more than most packages have.
+// The index bytes a reader keeps for its next package: 64 KiB holds an index of 2,730 entries,
+// far more than most packages have.
 constexpr std::size_t kKeptIndexBytes = 64 * 1024;
 
 std::atomic<int> mintChosenThreads{-1};
@@ -26,14 +34,24 @@ void msNoteStepEnd(StepRecord& step)
     step.Data = gstrErrData;
 }
 
+// What a read package holds in memory: its resource bytes and the lists of its whole load.
 std::size_t mfintHeldBytes(const PackageRead& read)
 {
-    return read.Package.Contents ? read.Package.Contents->size() : 0;
+    const PackageFile& package = read.Package;
+    return (package.Contents ? package.Contents->size() : 0) + package.Index.capacity() * sizeof(PackageIndexEntry) +
+           package.Resources.capacity() * sizeof(PackageResource);
+}
+
+// Keeps a reader's index buffer from holding on to the bytes of one large index.
+void msTrimIndexBytes(std::vector<char>& indexBytes)
+{
+    if (indexBytes.size() > kKeptIndexBytes)
+        std::vector<char>().swap(indexBytes);
 }
 
 } // namespace
 
-void gsReadScanPackage(const platform::FoundFile& file, bool defer, PackageRead& read)
+void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<char>& indexBytes, PackageRead& read)
 {
     read.IndexStep.Traps.clear();
     read.LoadStep.Traps.clear();
@@ -46,18 +64,12 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, PackageRead&
             deferral.emplace(read.IndexStep.Traps);
         const platform::PhaseTimer timer(platform::Phase::IndexReads);
         // Only the index's hack-code test is kept.
-        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, read.IndexBytes);
+        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, indexBytes);
         msNoteStepEnd(read.IndexStep);
     }
-    // A large index's bytes are not kept for the packages after it.
-    if (read.IndexBytes.size() > kKeptIndexBytes)
-        std::vector<char>().swap(read.IndexBytes);
-    if (!read.HasHackCode) {
-        // Nothing of an earlier package's load outlives it in a reused record.
-        read.Package.Resources.clear();
-        read.Package.Contents.reset();
+    msTrimIndexBytes(indexBytes);
+    if (!read.HasHackCode)
         return;
-    }
     std::optional<TrapDeferral> deferral;
     if (defer)
         deferral.emplace(read.LoadStep.Traps);
@@ -76,16 +88,12 @@ void gsReplayStep(const StepRecord& step)
 
 // ---- ScanReadAhead ---------------------------------------------------------------------------
 
-ScanReadAhead::ScanReadAhead(const platform::FoundFiles& files, std::int32_t count, unsigned threads)
-    : files_(files), count_(count), slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow))
+ScanReadAhead::ScanReadAhead(unsigned threads)
+    : slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow)), activeReaders_(std::min(threads, kFirstReaders))
 {
-    if (threads == 0 || count <= 0)
-        return;
-    // No more threads than packages: a small folder is read by as many threads as it has files.
-    const unsigned wanted = std::min<unsigned>(threads, static_cast<unsigned>(count));
-    threads_.reserve(wanted);
-    for (unsigned i = 0; i < wanted; ++i)
-        threads_.emplace_back([this] { msWork(); });
+    threads_.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i)
+        threads_.emplace_back([this, i] { msWork(i); });
 }
 
 ScanReadAhead::~ScanReadAhead()
@@ -95,13 +103,58 @@ ScanReadAhead::~ScanReadAhead()
         stopping_ = true;
     }
     roomChanged_.notify_all();
+    readersAdded_.notify_all();
     for (std::thread& thread : threads_)
         thread.join();
 }
 
+void ScanReadAhead::Add(const std::shared_ptr<const platform::Folder>& folder, std::string&& name)
+{
+    bool wake = false;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        pending_.emplace_back(folder, std::move(name));
+        ++added_;
+        // One sleeping reader is woken when files arrive after none were waiting; it wakes the
+        // next if more are there when it claims.
+        wake = waitingForRoom_ > 0 && pending_.size() == 1;
+    }
+    if (wake)
+        roomChanged_.notify_one();
+}
+
+void ScanReadAhead::Finish(std::int32_t count)
+{
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        finished_ = true;
+        count_ = count;
+    }
+    roomChanged_.notify_all();
+    readersAdded_.notify_all();
+}
+
+bool ScanReadAhead::mfblnNoteRead(bool slow)
+{
+    recentSlow_ += slow ? 1 : 0;
+    if (++recentReads_ < kReadsJudged)
+        return false;
+    // Reads that wait for the disk are most of the last ones: twice the readers. (From the
+    // cache, one read in a hundred or so is slow only because its thread had to wait its turn.)
+    const bool disk = recentSlow_ * 4 >= recentReads_;
+    recentReads_ = 0;
+    recentSlow_ = 0;
+    if (!disk || activeReaders_ >= threads_.size())
+        return false;
+    activeReaders_ = std::min<unsigned>(activeReaders_ * 2, static_cast<unsigned>(threads_.size()));
+    return true;
+}
+
+bool ScanReadAhead::mfblnDone() const { return stopping_ || (finished_ && next_ > count_); }
+
 bool ScanReadAhead::mfblnMayClaim() const
 {
-    if (next_ > count_)
+    if (next_ > added_ || (finished_ && next_ > count_))
         return false;
     // The next package the caller needs is always claimed; others wait for room.
     if (next_ == taken_ + 1)
@@ -109,37 +162,69 @@ bool ScanReadAhead::mfblnMayClaim() const
     return next_ <= taken_ + kWindow && heldBytes_ <= kHeldBytes;
 }
 
-void ScanReadAhead::msWork()
+ScanReadAhead::PendingFile ScanReadAhead::mudtClaim(std::int32_t& m)
 {
+    m = next_++;
+    PendingFile file = std::move(pending_.front());
+    pending_.pop_front();
+    return file;
+}
+
+platform::FoundFile ScanReadAhead::mudtFound(PendingFile&& file)
+{
+    std::string path = file.first->Windows + "\\" + file.second;
+    return platform::FoundFile{std::move(path), std::move(file.first), std::move(file.second)};
+}
+
+void ScanReadAhead::msWork(unsigned reader)
+{
+    std::vector<char> indexBytes;
     for (;;) {
         std::int32_t m = 0;
+        PendingFile pending;
+        bool wakeAnother = false;
         {
             std::unique_lock<std::mutex> hold(lock_);
-            while (!stopping_ && next_ <= count_ && !mfblnMayClaim()) {
+            // A reader not called in yet waits for that alone, so that every reader waiting for
+            // room may claim when woken.
+            while (!mfblnDone() && reader >= activeReaders_)
+                readersAdded_.wait(hold);
+            while (!mfblnDone() && !mfblnMayClaim()) {
                 ++waitingForRoom_;
                 roomChanged_.wait(hold);
                 --waitingForRoom_;
             }
-            if (stopping_ || next_ > count_)
+            if (mfblnDone())
                 break;
-            m = next_++;
+            pending = mudtClaim(m);
+            wakeAnother = waitingForRoom_ > 0 && mfblnMayClaim();
         }
+        platform::FoundFile file = mudtFound(std::move(pending));
+        if (wakeAnother)
+            roomChanged_.notify_one();
         // The slot of m was given back with package m - kWindow, which the claim rule had taken.
         PackageRead& read = slots_[static_cast<std::size_t>(m % kWindow)];
+        const auto start = std::chrono::steady_clock::now();
         try {
-            gsReadScanPackage(files_[static_cast<std::size_t>(m)], true, read);
+            gsReadScanPackage(file, true, indexBytes, read);
         } catch (...) {
             read.Escaped = std::current_exception();
         }
+        const bool slow = !read.HasHackCode && std::chrono::steady_clock::now() - start > kSlowRead;
+        read.Path = std::move(file.Path);
         bool wanted = false;
+        bool grown = false;
         {
             const std::lock_guard<std::mutex> hold(lock_);
             read.Number = m;
             heldBytes_ += mfintHeldBytes(read);
             wanted = callerWants_ == m;
+            grown = mfblnNoteRead(slow);
         }
         if (wanted)
             readyChanged_.notify_one();
+        if (grown)
+            readersAdded_.notify_all();
     }
     platform::gsAddThreadPhaseTimes();
 }
@@ -147,8 +232,17 @@ void ScanReadAhead::msWork()
 PackageRead& ScanReadAhead::Take(std::int32_t m)
 {
     if (threads_.empty()) {
+        thread_local std::vector<char> indexBytes;
         PackageRead& read = slots_.front();
-        gsReadScanPackage(files_[static_cast<std::size_t>(m)], false, read);
+        std::int32_t claimed = 0;
+        PendingFile pending;
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            pending = mudtClaim(claimed);
+        }
+        platform::FoundFile file = mudtFound(std::move(pending));
+        gsReadScanPackage(file, false, indexBytes, read);
+        read.Path = std::move(file.Path);
         read.Number = m;
         return read;
     }
@@ -160,6 +254,9 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
             PackageRead& given = slots_[static_cast<std::size_t>((m - 1) % kWindow)];
             heldBytes_ -= mfintHeldBytes(given);
             given.Number = 0;
+            // A whole load's lists and bytes go with it: a slot waits a long while for reuse.
+            if (given.HasHackCode)
+                given.Package = PackageFile{};
             taken_ = m - 1;
         }
         // Sleeping readers are woken once half the window is free again, not for every slot

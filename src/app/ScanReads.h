@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <exception>
 #include <mutex>
@@ -36,54 +37,73 @@ struct PackageRead {
     PackageFile Package;        // the whole load, when it has hack code
     StepRecord LoadStep;        // the whole load
     std::exception_ptr Escaped; // a failure no loader handled (none is expected)
-    std::vector<char> IndexBytes; // where the index is read, kept for the record's next package
+    std::string Path;           // the package's path
 };
 
 // Reads one package as the scan does: header and index, the hack-code test, and for a package
 // with hack code (and an undamaged index) the whole package. With `defer`, failures given to
 // the trap are recorded in the read's steps instead of being presented.
-void gsReadScanPackage(const platform::FoundFile& file, bool defer, PackageRead& read);
+// The index's bytes go through `indexBytes`, which the caller keeps for its next package.
+void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
 // Replays a step on the calling thread: its failures go to the trap in order, then the error
 // record holds the location code and data the step left.
 void gsReplayStep(const StepRecord& step);
 
-// The packages of a file list (elements 1..count), read in order on `threads` threads while
-// the caller takes them in order. With no threads, each package is read on the calling thread
+// The packages of a file list, read in list order on up to `threads` threads while the caller
+// takes them in order: two at first, more while reads wait for the disk. The list is handed over file by file as a folder walk finds them, so reading
+// starts while the walk goes on. With no threads, each package is read on the calling thread
 // when it is taken, as a plain loop reads it. Reading runs at most kWindow packages ahead of
 // the caller, and stops claiming more than the next one while the packages read and not yet
-// taken hold more than kHeldBytes of resource bytes.
+// taken hold more than kHeldBytes.
 class ScanReadAhead {
 public:
-    static constexpr std::int32_t kWindow = 64;
-    static constexpr std::size_t kHeldBytes = 64u << 20;
+    static constexpr std::int32_t kWindow = 4096;
+    static constexpr std::size_t kHeldBytes = 4u << 20;
 
-    ScanReadAhead(const platform::FoundFiles& files, std::int32_t count, unsigned threads);
+    explicit ScanReadAhead(unsigned threads);
     ~ScanReadAhead();
     ScanReadAhead(const ScanReadAhead&) = delete;
     ScanReadAhead& operator=(const ScanReadAhead&) = delete;
 
-    // Package m, read; taking it gives back package m - 1. Packages are taken in order, 1 first.
-    // Its reference stays valid until the next Take. A failure that escaped the loaders is
-    // raised here, on the caller's thread.
+    // The next file of the list: its folder and its name there.
+    void Add(const std::shared_ptr<const platform::Folder>& folder, std::string&& name);
+    // The list is complete with `count` files; after a walk that failed, 0: nothing is taken.
+    void Finish(std::int32_t count);
+
+    // Package m, read; taking it gives back package m - 1. Packages are taken in order, 1 first,
+    // once the list is complete. Its reference stays valid until the next Take. A failure that
+    // escaped the loaders is raised here, on the caller's thread.
     PackageRead& Take(std::int32_t m);
 
 private:
-    void msWork();
+    void msWork(unsigned reader);
     bool mfblnMayClaim() const;  // under lock_
+    bool mfblnDone() const;      // under lock_: nothing more will be claimed
+    bool mfblnNoteRead(bool slow);  // under lock_: counts an index read; true when readers were added
+    using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
+    PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
+    static platform::FoundFile mudtFound(PendingFile&& file);
 
-    const platform::FoundFiles& files_;
-    const std::int32_t count_;
     std::vector<PackageRead> slots_;
     std::vector<std::thread> threads_;
 
     std::mutex lock_;
     std::condition_variable readyChanged_;  // a package was read
-    std::condition_variable roomChanged_;   // a package was taken, or the read ends
+    std::condition_variable roomChanged_;   // files arrived, packages were taken, or the read ends
+    std::condition_variable readersAdded_;  // more readers were called in, or the read ends
+    // Files handed over and not yet claimed, as folder and name: the walk may run far ahead.
+    std::deque<PendingFile> pending_;
+    std::int32_t added_ = 0;                // files handed over
+    std::int32_t count_ = 0;                // the list's length, once finished
+    bool finished_ = false;
     std::int32_t next_ = 1;                 // the next package to claim
     std::int32_t taken_ = 0;                // packages taken by the caller and given back
-    std::size_t heldBytes_ = 0;             // resource bytes of packages read, not yet given back
-    int waitingForRoom_ = 0;                // readers asleep until there is room to claim more
+    std::size_t heldBytes_ = 0;             // bytes of packages read, not yet given back
+    int waitingForRoom_ = 0;                // readers asleep until they may claim more
+    unsigned activeReaders_ = 0;            // readers 0..activeReaders_-1 may claim
+    int recentReads_ = 0;                   // index reads since the readers were last judged
+    int recentSlow_ = 0;                    // of which waited for the disk
     std::int32_t callerWants_ = 0;          // the package the caller is waiting for, if any
     bool stopping_ = false;
 };

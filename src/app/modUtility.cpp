@@ -3,6 +3,7 @@
 #include "errors/modErrorTrap.h"
 #include "platform/Clock.h"
 #include "platform/Folders.h"
+#include "platform/Names.h"
 #include "platform/WindowServices.h"
 
 #include <memory>
@@ -38,17 +39,22 @@ private:
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
                             std::vector<std::string>& files)
 {
-    platform::FoundFiles found;
-    const std::int32_t count = gflngFindFiles(startFolder, pattern, found);
-    // The list grows as the walk's own does: untouched when nothing is found.
-    for (std::size_t i = 1; i < found.size(); ++i) {
-        files.resize(i + 1);
-        files[i] = found.Path(i);
+    std::vector<std::string> found;
+    const std::int32_t count =
+        gflngFindFiles(startFolder, pattern, [&found](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
+            found.push_back(folder->Windows + "\\" + name);
+        });
+    // The list takes the files of a walk that ended well, and is untouched when nothing is found.
+    if (static_cast<std::size_t>(count) == found.size()) {
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            files.resize(i + 2);
+            files[i + 1] = std::move(found[i]);
+        }
     }
     return count;
 }
 
-std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, platform::FoundFiles& files)
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, const FoundFileSink& found)
 {
     std::int32_t result = 0;
     gfblnRunHandled(kModule, "gflngFindFiles", [&] {
@@ -57,8 +63,19 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             return;
 
         FolderList folders;
-        // Each folder's listing, kept for the files below: one listing serves both passes.
+        // The files of each folder come from the listing that found its subfolders, and are
+        // handed over as soon as that listing is done: the folders are listed in list order.
+        // A pattern no name may hold is refused where the walk turns to files, after every folder.
+        const bool validPattern = platform::gfblnValidPattern(pattern);
         std::vector<std::vector<platform::FolderEntry>> listings;
+        std::int32_t count = 0;
+        const auto handOver = [&](const std::shared_ptr<const platform::Folder>& folder,
+                                  const std::vector<platform::FolderEntry>& listed) {
+            for (platform::FolderEntry& file : platform::gudtFilesAmong(*folder, listed, pattern)) {
+                ++count;
+                found(folder, std::move(file.Name));
+            }
+        };
         for (std::size_t index = 0;; ++index) {
             glngErrLocation = 2000;
             // The start folder is looked up here, where the walk first moves to it; a start
@@ -69,11 +86,12 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             }
             if (index >= folders.Count())
                 break;
-            const std::shared_ptr<const platform::Folder> found = folders.At(index);
-            const platform::Folder& folder = *found;
+            const std::shared_ptr<const platform::Folder> shared = folders.At(index);
+            const platform::Folder& folder = *shared;
             bool folderAnswered = false;
-            listings.push_back(platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders));
-            for (const platform::FolderEntry& entry : listings.back()) {
+            std::vector<platform::FolderEntry> listed =
+                platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders);
+            for (const platform::FolderEntry& entry : listed) {
                 const std::string& name = entry.Name;
                 glngErrLocation = 3000;
                 gstrErrData = "Error Data = " + folder.Windows + "\\" + name;
@@ -91,19 +109,16 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
                                (failure.Number() == errBadFileName || failure.Number() == errFileNotFound);
                     });
             }
+            if (validPattern)
+                handOver(shared, listed);
+            else
+                listings.push_back(std::move(listed));
         }
 
         glngErrLocation = 4000;
         gstrErrData.clear();
-        std::int32_t count = 0;
-        for (std::size_t index = 0; index < folders.Count(); ++index) {
-            const std::shared_ptr<const platform::Folder> folder = folders.At(index);
-            for (const platform::FolderEntry& file : platform::gudtFilesAmong(*folder, listings[index], pattern)) {
-                ++count;
-                files.Add(folder, file.Name);
-            }
-            std::vector<platform::FolderEntry>().swap(listings[index]);
-        }
+        for (std::size_t index = 0; index < listings.size(); ++index)
+            handOver(folders.At(index), listings[index]);  // raises 52 for the pattern
         result = count;
         gstrErrData.clear();
     });

@@ -5,6 +5,8 @@
 #include "platform/Folders.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,13 @@
 // storing the full paths at elements 1..count of the list (element 0 unused); returns count.
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
                             std::vector<std::string>& files);
-// The same walk, each file with its folder and name kept beside its path, so that the caller
-// can open it without resolving the path again.
-std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, platform::FoundFiles& files);
+// The same walk, handing each file to `found` as soon as its folder has been listed, as the
+// folder it was found in and its name there, so that the caller can open it without resolving
+// the path again (and start on it while the walk goes on); its path is the folder's Windows form,
+// "\" and the name. The files come in list order; a walk that fails hands over what it found
+// before the failure and returns 0, as the list form does.
+using FoundFileSink = std::function<void(const std::shared_ptr<const platform::Folder>& folder, std::string&& name)>;
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, const FoundFileSink& found);
 
 // Deletes the file when it exists, clearing its attributes first; a locked file gets six
 // attempts with waits of 250 ms between them.

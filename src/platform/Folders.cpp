@@ -65,29 +65,6 @@ std::vector<std::string> gfstrListFolder(std::string_view windowsPathAndPattern,
     return gfstrListFolder(*folder, pattern, kind);
 }
 
-void FoundFiles::Add(const std::shared_ptr<const Folder>& folder, std::string_view name)
-{
-    // Files arrive folder by folder, so only the last folder is ever shared with a new file.
-    if (folders_.empty() || folders_.back() != folder)
-        folders_.push_back(folder);
-    files_.push_back({static_cast<std::uint32_t>(folders_.size() - 1), static_cast<std::uint32_t>(name.size()), names_.size()});
-    names_ += name;
-}
-
-FoundFile FoundFiles::operator[](std::size_t element) const
-{
-    const File& file = files_[element];
-    const std::shared_ptr<const Folder>& folder = folders_[file.Folder];
-    std::string name(Name(file));
-    return FoundFile{folder->Windows + "\\" + name, folder, std::move(name)};
-}
-
-std::string FoundFiles::Path(std::size_t element) const
-{
-    const File& file = files_[element];
-    return folders_[file.Folder]->Windows + "\\" + std::string(Name(file));
-}
-
 void gsSetFaultHook(FaultHook hook) { mudtFaultHook() = std::move(hook); }
 
 void gsCheckFileFault(FileOperation operation, std::string_view windowsPath)

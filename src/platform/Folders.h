@@ -117,32 +117,6 @@ struct FoundFile {
     std::string Name;
 };
 
-// The files a folder walk found, in the order found, as elements 1..size()-1 (element 0
-// unused). Kept compactly, for a walk may find tens of thousands: each file holds the number
-// of its folder, which the files found there share, and its name, kept in one block of text.
-// An element is built into a FoundFile when asked for. A finished list may be read on several
-// threads at once.
-class FoundFiles {
-public:
-    std::size_t size() const { return files_.size(); }
-    void Add(const std::shared_ptr<const Folder>& folder, std::string_view name);
-    FoundFile operator[](std::size_t element) const;
-    std::string Path(std::size_t element) const;  // folder + "\" + name
-    void Reserve(std::size_t files, std::size_t nameBytes);
-
-private:
-    struct File {
-        std::uint32_t Folder = 0;
-        std::uint32_t NameLength = 0;
-        std::size_t NameStart = 0;
-    };
-    std::string_view Name(const File& file) const { return std::string_view(names_).substr(file.NameStart, file.NameLength); }
-
-    std::vector<std::shared_ptr<const Folder>> folders_;
-    std::vector<File> files_{File{}};
-    std::string names_;
-};
-
 // Sets an entry's attributes to normal: clears read-only by giving the owner write permission.
 void gsSetAttrNormal(std::string_view windowsPath);
 

@@ -16,6 +16,7 @@
 #include "support/SampleGame.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <random>
@@ -238,44 +239,52 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
     EXPECT_EQ(atTrap[0], atTrap[1]);
 }
 
-// Reading ahead holds back while the packages read and not yet taken hold more than the bound,
-// except for the one package the scan needs next, and the plain loop holds one at a time.
-TEST_F(ScanReads, ReadingAheadStopsAtTheWindow)
+// Reading starts while the list is still being handed over, and holds back once the packages
+// read and not yet taken hold more than the bound, except for the one the scan needs next.
+TEST_F(ScanReads, ReadingRunsAheadOfTheListUpToTheHeldBytes)
 {
-    for (int i = 0; i < 200; ++i)
-        Put("Window/" + std::to_string(1000 + i) + ".package",
-            gudtBuildPackage({2, {Behaviour(kTypeBHAV, 0x7F000001, static_cast<std::uint32_t>(i), "w", false)}, {}}).Bytes);
-    const auto folder = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(Downloads() / "Window")));
-    platform::FoundFiles files;
-    for (int i = 0; i < 200; ++i)
-        files.Add(folder, std::to_string(1000 + i) + ".package");
+    constexpr int kPackages = 48;
+    constexpr std::size_t kResourceBytes = 2u << 20;
+    const auto name = [](int i) { return std::to_string(1000 + i) + ".package"; };
+    for (int i = 0; i < kPackages; ++i)
+        Put("Big/" + name(i), gudtBuildPackage({2, {Resource{kTypeBHAV, 0x7F000001, static_cast<std::uint32_t>(i), 0,
+                                                              std::string(kResourceBytes, 'b'), false}}, {}})
+                                  .Bytes);
     std::mutex lock;
-    std::int32_t opened = 0;
-    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view) -> std::int32_t {
+    std::map<std::string, int> openings;
+    const auto loads = [&] {
+        const std::lock_guard<std::mutex> hold(lock);
+        return static_cast<int>(std::count_if(openings.begin(), openings.end(), [](const auto& o) { return o.second == 2; }));
+    };
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
         if (operation == platform::FileOperation::OpenFile) {
             const std::lock_guard<std::mutex> hold(lock);
-            ++opened;
+            ++openings[std::string(path)];
         }
         return 0;
     });
+    const auto folder = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(Downloads() / "Big")));
     {
-        ScanReadAhead reads(files, 200, 4);
-        EXPECT_EQ(reads.Take(1).Number, 1);
-        // Let the threads run as far as they may: the window, two openings per hack package.
-        for (int wait = 0; wait < 200; ++wait) {
+        ScanReadAhead reads(4);
+        for (int i = 0; i < kPackages; ++i)
+            reads.Add(folder, name(i));
+        // Not finished yet, and nothing taken: the readers go as far as the bound lets them.
+        const int most = static_cast<int>(ScanReadAhead::kHeldBytes / kResourceBytes) + 4 + 1;
+        for (int wait = 0; wait < 400 && loads() < most - 5; ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            const std::lock_guard<std::mutex> hold(lock);
-            if (opened >= 2 * ScanReadAhead::kWindow)
-                break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_GE(loads(), most - 5);
+        EXPECT_LE(loads(), most);
+        reads.Finish(kPackages);
+        for (std::int32_t m = 1; m <= kPackages; ++m) {
+            const PackageRead& read = reads.Take(m);
+            ASSERT_EQ(read.Number, m);
+            EXPECT_EQ(read.Path, folder->Windows + "\\" + name(m - 1));
+            ASSERT_EQ(read.Package.Resources.size(), 2u);
+            EXPECT_EQ(read.Package.Resources[1].Data.size(), kResourceBytes);
         }
-        {
-            const std::lock_guard<std::mutex> hold(lock);
-            EXPECT_LE(opened, 2 * (ScanReadAhead::kWindow + 1));
-        }
-        for (std::int32_t m = 2; m <= 200; ++m)
-            ASSERT_EQ(reads.Take(m).Number, m);
     }
-    EXPECT_EQ(opened, 400);
+    EXPECT_EQ(loads(), kPackages);
 }
 
 } // namespace
