@@ -89,11 +89,20 @@ void gsReplayStep(const StepRecord& step)
 // ---- ScanReadAhead ---------------------------------------------------------------------------
 
 ScanReadAhead::ScanReadAhead(unsigned threads)
-    : slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow)), activeReaders_(std::min(threads, kFirstReaders))
+    : slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow)), mostReaders_(threads)
 {
+    // Room for every reader that may be called in, so that the list never moves.
     threads_.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i)
-        threads_.emplace_back([this, i] { msWork(i); });
+    const std::lock_guard<std::mutex> hold(lock_);
+    msCallInReaders(std::min(threads, kFirstReaders));
+}
+
+void ScanReadAhead::msCallInReaders(unsigned readers)
+{
+    // Threads are started only when called in: starting one costs something on every host, and
+    // a scan from the cache never needs more than the first.
+    while (threads_.size() < readers)
+        threads_.emplace_back([this] { msWork(); });
 }
 
 ScanReadAhead::~ScanReadAhead()
@@ -103,7 +112,7 @@ ScanReadAhead::~ScanReadAhead()
         stopping_ = true;
     }
     roomChanged_.notify_all();
-    readersAdded_.notify_all();
+    // No reader is called in once stopping_ is set: the list stands still.
     for (std::thread& thread : threads_)
         thread.join();
 }
@@ -131,7 +140,6 @@ void ScanReadAhead::Finish(std::int32_t count)
         count_ = count;
     }
     roomChanged_.notify_all();
-    readersAdded_.notify_all();
 }
 
 bool ScanReadAhead::mfblnNoteRead(bool slow)
@@ -144,9 +152,9 @@ bool ScanReadAhead::mfblnNoteRead(bool slow)
     const bool disk = recentSlow_ * 4 >= recentReads_;
     recentReads_ = 0;
     recentSlow_ = 0;
-    if (!disk || activeReaders_ >= threads_.size())
+    if (!disk || stopping_ || threads_.size() >= mostReaders_)
         return false;
-    activeReaders_ = std::min<unsigned>(activeReaders_ * 2, static_cast<unsigned>(threads_.size()));
+    msCallInReaders(std::min<unsigned>(static_cast<unsigned>(threads_.size()) * 2, mostReaders_));
     return true;
 }
 
@@ -176,7 +184,7 @@ platform::FoundFile ScanReadAhead::mudtFound(PendingFile&& file)
     return platform::FoundFile{std::move(path), std::move(file.first), std::move(file.second)};
 }
 
-void ScanReadAhead::msWork(unsigned reader)
+void ScanReadAhead::msWork()
 {
     std::vector<char> indexBytes;
     for (;;) {
@@ -185,10 +193,6 @@ void ScanReadAhead::msWork(unsigned reader)
         bool wakeAnother = false;
         {
             std::unique_lock<std::mutex> hold(lock_);
-            // A reader not called in yet waits for that alone, so that every reader waiting for
-            // room may claim when woken.
-            while (!mfblnDone() && reader >= activeReaders_)
-                readersAdded_.wait(hold);
             while (!mfblnDone() && !mfblnMayClaim()) {
                 ++waitingForRoom_;
                 roomChanged_.wait(hold);
@@ -213,25 +217,23 @@ void ScanReadAhead::msWork(unsigned reader)
         const bool slow = !read.HasHackCode && std::chrono::steady_clock::now() - start > kSlowRead;
         read.Path = std::move(file.Path);
         bool wanted = false;
-        bool grown = false;
         {
             const std::lock_guard<std::mutex> hold(lock_);
             read.Number = m;
             heldBytes_ += mfintHeldBytes(read);
             wanted = callerWants_ == m;
-            grown = mfblnNoteRead(slow);
+            mfblnNoteRead(slow);
         }
         if (wanted)
             readyChanged_.notify_one();
-        if (grown)
-            readersAdded_.notify_all();
     }
     platform::gsAddThreadPhaseTimes();
+    gsEndThreadErrorRecord();
 }
 
 PackageRead& ScanReadAhead::Take(std::int32_t m)
 {
-    if (threads_.empty()) {
+    if (mostReaders_ == 0) {
         thread_local std::vector<char> indexBytes;
         PackageRead& read = slots_.front();
         std::int32_t claimed = 0;

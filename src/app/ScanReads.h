@@ -77,21 +77,22 @@ public:
     PackageRead& Take(std::int32_t m);
 
 private:
-    void msWork(unsigned reader);
+    void msWork();
+    void msCallInReaders(unsigned readers);  // under lock_: starts readers until there are so many
     bool mfblnMayClaim() const;  // under lock_
     bool mfblnDone() const;      // under lock_: nothing more will be claimed
-    bool mfblnNoteRead(bool slow);  // under lock_: counts an index read; true when readers were added
+    bool mfblnNoteRead(bool slow);  // under lock_: counts an index read; true when readers were called in
     using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
     PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
     static platform::FoundFile mudtFound(PendingFile&& file);
 
     std::vector<PackageRead> slots_;
-    std::vector<std::thread> threads_;
+    const unsigned mostReaders_;            // the readers that may be called in
+    std::vector<std::thread> threads_;      // the readers called in so far
 
     std::mutex lock_;
     std::condition_variable readyChanged_;  // a package was read
     std::condition_variable roomChanged_;   // files arrived, packages were taken, or the read ends
-    std::condition_variable readersAdded_;  // more readers were called in, or the read ends
     // Files handed over and not yet claimed, as folder and name: the walk may run far ahead.
     std::deque<PendingFile> pending_;
     std::int32_t added_ = 0;                // files handed over
@@ -101,7 +102,6 @@ private:
     std::int32_t taken_ = 0;                // packages taken by the caller and given back
     std::size_t heldBytes_ = 0;             // bytes of packages read, not yet given back
     int waitingForRoom_ = 0;                // readers asleep until they may claim more
-    unsigned activeReaders_ = 0;            // readers 0..activeReaders_-1 may claim
     int recentReads_ = 0;                   // index reads since the readers were last judged
     int recentSlow_ = 0;                    // of which waited for the disk
     std::int32_t callerWants_ = 0;          // the package the caller is waiting for, if any

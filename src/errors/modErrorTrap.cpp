@@ -3,13 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <type_traits>
 
 thread_local std::int32_t glngErrLocation = 0;
 std::int32_t glngErrNumber = 0;
 std::string gstrErrDescription;
 std::string gstrErrModule;
 std::string gstrErrProcedure;
-thread_local std::string gstrErrData;
+thread_local ErrorData gstrErrData;
+
+static_assert(std::is_trivially_destructible_v<ErrorData>, "a thread's end must run no destructor on its error data");
+
+const std::string& ErrorData::mudtNone()
+{
+    static const std::string none;
+    return none;
+}
+
+void gsEndThreadErrorRecord() { gstrErrData.Release(); }
 
 namespace {
 

@@ -5,10 +5,46 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+// The error data of one thread: a text that reads as a std::string. The object itself is
+// trivially destructible, so a thread's end runs no destructor on it (with the Windows build's
+// thread library the destructors of thread-local objects can run after the thread's storage
+// is gone, and the heap suffers); its text lives on the heap, and a thread that ends gives it
+// back with gsEndThreadErrorRecord.
+class ErrorData {
+public:
+    ErrorData& operator=(std::string text)
+    {
+        if (text_ == nullptr)
+            text_ = new std::string;
+        *text_ = std::move(text);
+        return *this;
+    }
+    operator const std::string&() const { return text_ != nullptr ? *text_ : mudtNone(); }
+    void clear()
+    {
+        if (text_ != nullptr)
+            text_->clear();
+    }
+    bool empty() const { return text_ == nullptr || text_->empty(); }
+    void Release()
+    {
+        delete text_;
+        text_ = nullptr;
+    }
+    friend bool operator==(const ErrorData& data, std::string_view text) { return std::string_view(static_cast<const std::string&>(data)) == text; }
+    friend std::string operator+(const std::string& text, const ErrorData& data) { return text + static_cast<const std::string&>(data); }
+    friend std::ostream& operator<<(std::ostream& out, const ErrorData& data) { return out << static_cast<const std::string&>(data); }
+
+private:
+    static const std::string& mudtNone();
+    std::string* text_ = nullptr;
+};
 
 // The location code and error data belong to the thread that sets them: a scan reads packages
 // on threads of its own, and each keeps the record of its own steps (see TrapDeferral below).
@@ -17,7 +53,11 @@ extern std::int32_t glngErrNumber;     // number of the error caught
 extern std::string gstrErrDescription; // its description
 extern std::string gstrErrModule;      // module of the failing procedure
 extern std::string gstrErrProcedure;   // the failing procedure
-extern thread_local std::string gstrErrData; // the file or folder entry being worked on, or empty
+extern thread_local ErrorData gstrErrData; // the file or folder entry being worked on, or empty
+
+// Gives back the calling thread's error data; a thread other than the program's first calls it
+// as it ends.
+void gsEndThreadErrorRecord();
 
 // Presents the unrecoverable-error dialog modally; returns only when the dialog was dismissed
 // without ending the program. What presents it is the program's choice (below).
