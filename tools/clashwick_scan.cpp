@@ -5,8 +5,12 @@
 // With CLASHWICK_PHASE_TIMES=1 in the environment it also prints the time of each phase of the
 // scan and its memory use to standard error (see platform/PhaseTimes.h).
 //
+// Options: --help (-h) prints the usage text, --version the program's name and version; any
+// other argument is bad usage. The manual page is docs/clashwick-scan.1.
+//
 // Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
 
+#include "app/AppIdentity.h"
 #include "app/ErrorReport.h"
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
@@ -38,12 +42,21 @@ int main(int argc, char** argv)
 {
     if (argc > 1) {
         const std::string_view argument = argv[1];
-        std::ostream& out = (argument == "--help" || argument == "-h") ? std::cout : std::cerr;
-        out << "usage: clashwick-scan\n"
+        if (argc == 2 && argument == "--version") {
+            std::cout << kAppTitle << " " << gfstrVersionText(kAppVersion) << "\n" << std::flush;
+            return 0;
+        }
+        const bool help = argc == 2 && (argument == "--help" || argument == "-h");
+        std::ostream& out = help ? std::cout : std::cerr;
+        out << "usage: clashwick-scan [--help | --version]\n"
                "Scans the Sims 2 Downloads folder of the Wine prefix in $WINEPREFIX (default ~/.wine)\n"
-               "and prints the conflict report, which it also writes to temp\\hackreport.txt beside\n"
-               "the program.\n";
-        return &out == &std::cout ? 0 : 64;
+               "and prints the conflict report, which it also writes to temp\\hackreport.txt in the\n"
+               "program folder: beside the program, or, for a copy installed on Linux,\n"
+               "$XDG_DATA_HOME/clashwick (default ~/.local/share/clashwick).\n"
+               "\n"
+               "  -h, --help   print this text\n"
+               "  --version    print the program's name and version\n";
+        return help ? 0 : 64;
     }
     // An unexpected failure writes the error log, prints the error report and ends with exit code 2.
     gsSetErrorTrapPresenter(gsReportErrorToConsole);

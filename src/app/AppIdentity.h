@@ -23,3 +23,11 @@ inline std::string gfstrVersionDigits(std::int32_t number)
     const std::string text = std::to_string(number);
     return text.size() < 2 ? "0" + text : text;
 }
+
+// The version as the error report and `clashwick-scan --version` write it: the major number in
+// full, the minor number and revision as gfstrVersionDigits writes them ("1.00.00").
+inline std::string gfstrVersionText(const AppVersion& version)
+{
+    return std::to_string(version.Major) + "." + gfstrVersionDigits(version.Minor) + "." +
+           gfstrVersionDigits(version.Revision);
+}

@@ -20,8 +20,7 @@ constexpr const char* kCrLf = "\r\n";
 std::string gfstrErrorReport(const AppVersion& version)
 {
     std::string report;
-    report += std::string(kAppTitle) + " - Version " + std::to_string(version.Major) + "." +
-              gfstrVersionDigits(version.Minor) + "." + gfstrVersionDigits(version.Revision) + kCrLf + kCrLf;
+    report += std::string(kAppTitle) + " - Version " + gfstrVersionText(version) + kCrLf + kCrLf;
     report += "Error: " + std::to_string(glngErrNumber) + kCrLf;
     report += gstrErrDescription + kCrLf + kCrLf;
     report += "Module: " + gstrErrModule + kCrLf;
