@@ -5,14 +5,16 @@
 
 namespace platform {
 
-// The folder that holds the running program, in Windows form without a trailing separator
-// (for /opt/clashwick/bin: Z:\opt\clashwick\bin).
+// The program folder: where the program keeps its own files (temp\hackreport.txt, errorlog.txt),
+// in Windows form without a trailing separator. It is the folder that holds the running program
+// (for /opt/clashwick/bin: Z:\opt\clashwick\bin), except for a program installed on Linux,
+// which keeps them in the user's data folder (platform/wine/InstalledProgram.h).
 std::string gfstrAppPath();
 
 // Replaces the program folder (tests point it at a folder of their own); empty restores it.
 void gsSetAppPath(std::string windowsPath);
 
-// From the host: the folder of the running program in Windows form, whatever gsSetAppPath says.
+// From the host: the program folder as gfstrAppPath describes it, whatever gsSetAppPath says.
 std::string gfstrProgramFolder();
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // The headless program as a player runs it: on a terminal, where its progress line on standard
 // error and the report on standard output share one screen.
 
+#include "app/AppIdentity.h"
 #include "app/modUtility.h"
 #include "support/PackageWriter.h"
 #include "support/SampleGame.h"
@@ -11,6 +12,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -103,6 +108,134 @@ TEST_F(ScanProgram, EachEditionsOwnDownloadsAreScanned)
         else
             EXPECT_EQ(body, discReport);
     }
+}
+
+// What a run of the program gave: its exit code, standard output and standard error.
+struct ProgramRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// The variables a run sets (a value) or removes (none), on top of the test's environment.
+using Environment = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+class ScanProgramRun : public ScanProgram {
+protected:
+    // Runs `program` with the arguments, its standard output and standard error in files below
+    // the scratch folder, and WINEPREFIX at the scratch prefix.
+    ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                          const Environment& environment = {})
+    {
+        const std::filesystem::path out = Scratch() / "run.out";
+        const std::filesystem::path err = Scratch() / "run.err";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setenv("WINEPREFIX", (Scratch() / "prefix").c_str(), 1);
+            for (const auto& [name, value] : environment) {
+                if (value)
+                    ::setenv(name.c_str(), value->c_str(), 1);
+                else
+                    ::unsetenv(name.c_str());
+            }
+            if (!std::freopen(out.c_str(), "wb", stdout) || !std::freopen(err.c_str(), "wb", stderr))
+                ::_exit(127);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        EXPECT_GT(child, 0);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    }
+
+    // A copy of the program in `folder` below the scratch folder.
+    std::filesystem::path CopyProgramTo(const std::string& folder)
+    {
+        const std::filesystem::path program = Scratch() / folder / "clashwick-scan";
+        std::filesystem::create_directories(program.parent_path());
+        std::filesystem::copy_file(CLASHWICK_SCAN_PROGRAM, program);
+        return program;
+    }
+
+    // The report file after its first line, which holds the date.
+    static std::string AfterDateLine(const std::string& report) { return report.substr(report.find('\n') + 1); }
+};
+
+TEST_F(ScanProgramRun, OptionsPrintTheirTextAndExitWithoutScanning)
+{
+    EXPECT_EQ(gfstrVersionText({1, 0, 0}), "1.00.00");
+    const std::string version = std::string(kAppTitle) + " " + gfstrVersionText(kAppVersion) + "\n";
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        bool usageOnOut;  // else on standard error, and standard output stays empty
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, true},
+        {{"-h"}, 0, true},
+        {{"--bogus"}, 64, false},
+        {{"--version", "extra"}, 64, false},
+        {{"--help", "extra"}, 64, false},
+        {{"scan"}, 64, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + (c.arguments.size() > 1 ? " " + c.arguments[1] : ""));
+        const ProgramRun run = RunProgram(CLASHWICK_SCAN_PROGRAM, c.arguments);
+        EXPECT_EQ(run.ExitCode, c.exitCode);
+        const std::string& usage = c.usageOnOut ? run.Out : run.Err;
+        EXPECT_TRUE(usage.starts_with("usage: clashwick-scan [--help | --version]\n")) << usage;
+        EXPECT_NE(usage.find("  --version    print the program's name and version\n"), std::string::npos) << usage;
+        EXPECT_EQ(c.usageOnOut ? run.Err : run.Out, "");
+    }
+    // No prefix is needed, and nothing is written.
+    const ProgramRun run = RunProgram(CLASHWICK_SCAN_PROGRAM, {"--version"}, {{"WINEPREFIX", "/nonexistent"}});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, version);
+    EXPECT_EQ(run.Err, "");
+}
+
+// An installed copy writes its report in the user's data folder, which it makes, and the report
+// is the one a copy run from its own folder writes there; nothing is written beside it.
+TEST_F(ScanProgramRun, InstalledProgramWritesItsReportInTheUsersDataFolder)
+{
+    gsMakeSampleGame(Scratch() / "prefix");
+    const std::filesystem::path local = CopyProgramTo("program");
+    const ProgramRun localRun = RunProgram(local, {});
+    ASSERT_EQ(localRun.ExitCode, 0) << localRun.Err;
+    const std::string localReport = ReadFile(Scratch() / "program" / "temp" / "hackreport.txt");
+    ASSERT_NE(localReport.find("possible conflicts detected"), std::string::npos) << localReport;
+
+    const std::filesystem::path installed = CopyProgramTo("usr/bin");
+    WriteFile(Scratch() / "usr" / "share" / "clashwick" / "installed", "marker");
+    const std::filesystem::path home = Scratch() / "home";
+    const ProgramRun run = RunProgram(installed, {}, {{"HOME", home.string()}, {"XDG_DATA_HOME", std::nullopt}});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string report = ReadFile(home / ".local" / "share" / "clashwick" / "temp" / "hackreport.txt");
+    EXPECT_EQ(AfterDateLine(report), AfterDateLine(localReport));
+    EXPECT_EQ(AfterDateLine(run.Out), AfterDateLine(localRun.Out));
+    EXPECT_FALSE(std::filesystem::exists(Scratch() / "usr" / "bin" / "temp"));
+
+    // A failure's error report gives the data folder, in Windows form, as the install path, and
+    // the error log goes there. A folder in the report's place makes writing the report fail.
+    const std::filesystem::path data = home / ".local" / "share" / "clashwick";
+    std::filesystem::remove(data / "temp" / "hackreport.txt");
+    std::filesystem::create_directory(data / "temp" / "hackreport.txt");
+    const ProgramRun failed = RunProgram(installed, {}, {{"HOME", home.string()}, {"XDG_DATA_HOME", std::nullopt}});
+    EXPECT_EQ(failed.ExitCode, 2) << failed.Err;
+    const std::string logged = ReadFile(data / "errorlog.txt");
+    EXPECT_NE(logged.find("\r\nInstall Path: " + WinPath(data) + "\r\n"), std::string::npos) << logged;
+
+    // Where no data folder can be made, start-up stops with the failure and writes no report.
+    WriteFile(Scratch() / "a file", "not a folder");
+    const ProgramRun blocked = RunProgram(installed, {}, {{"XDG_DATA_HOME", (Scratch() / "a file").string()}});
+    EXPECT_EQ(blocked.ExitCode, 1);
+    EXPECT_EQ(blocked.Out, "");
+    EXPECT_TRUE(blocked.Err.starts_with("Clashwick: Run-time error '76':")) << blocked.Err;
 }
 
 } // namespace

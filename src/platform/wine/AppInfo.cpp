@@ -1,6 +1,7 @@
 #include "platform/AppInfo.h"
 
 #include "platform/Paths.h"
+#include "platform/wine/InstalledProgram.h"
 
 #include <unistd.h>
 
@@ -34,7 +35,8 @@ std::string gfstrProgramFolder()
     // Without the program's own path, the current folder is the best place the program has.
     if (slash == std::string::npos)
         return gfstrWindowsPath(".");
-    return gfstrWindowsPath(slash == 0 ? "/" : executable.substr(0, slash));
+    // An installed program keeps its files in the user's data folder (platform/wine/InstalledProgram.h).
+    return gfstrWindowsPath(wine::gfstrOwnFilesFolder(slash == 0 ? "/" : executable.substr(0, slash)));
 }
 
 } // namespace platform
