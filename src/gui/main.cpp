@@ -3,7 +3,8 @@
 //
 // CLASHWICK_SCREENSHOT, when set to a file name, makes the program press Scan as soon as the
 // main window is up, save a picture of the window with its report to that file (PNG) and end.
-// scripts/screenshot uses it to make the README's picture; nothing else reads it.
+// scripts/screenshot uses it to make the README's picture, and scripts/check-installed to run the
+// installed program once without a display.
 
 #include "errors/modErrorTrap.h"
 #include "gui/frmErrorDialog.h"
@@ -12,12 +13,17 @@
 #include "gui/qt/QtWindowServices.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPushButton>
 #include <QTimer>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // The desktop matches the window to its menu entry, and takes the entry's icon, by this name.
+    // The icon is the installed one; a program run from its build folder finds none, as before.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CLASHWICK_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CLASHWICK_APP_ID)));
     gui::qt::gsInstallQtWindowServices();
     gui::qt::gsInstallDesktopShell();
     gsSetErrorTrapPresenter(gsShowErrorDialog);
