@@ -142,20 +142,18 @@ void ScanReadAhead::Finish(std::int32_t count)
     roomChanged_.notify_all();
 }
 
-bool ScanReadAhead::mfblnNoteRead(bool slow)
+void ScanReadAhead::msNoteRead(bool slow)
 {
     recentSlow_ += slow ? 1 : 0;
     if (++recentReads_ < kReadsJudged)
-        return false;
+        return;
     // Reads that wait for the disk are most of the last ones: twice the readers. (From the
     // cache, one read in a hundred or so is slow only because its thread had to wait its turn.)
     const bool disk = recentSlow_ * 4 >= recentReads_;
     recentReads_ = 0;
     recentSlow_ = 0;
-    if (!disk || stopping_ || threads_.size() >= mostReaders_)
-        return false;
-    msCallInReaders(std::min<unsigned>(static_cast<unsigned>(threads_.size()) * 2, mostReaders_));
-    return true;
+    if (disk && !stopping_ && threads_.size() < mostReaders_)
+        msCallInReaders(std::min<unsigned>(static_cast<unsigned>(threads_.size()) * 2, mostReaders_));
 }
 
 bool ScanReadAhead::mfblnDone() const { return stopping_ || (finished_ && next_ > count_); }
@@ -178,10 +176,12 @@ ScanReadAhead::PendingFile ScanReadAhead::mudtClaim(std::int32_t& m)
     return file;
 }
 
-platform::FoundFile ScanReadAhead::mudtFound(PendingFile&& file)
+void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read)
 {
-    std::string path = file.first->Windows + "\\" + file.second;
-    return platform::FoundFile{std::move(path), std::move(file.first), std::move(file.second)};
+    std::string path = pending.first->Windows + "\\" + pending.second;
+    const platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
+    gsReadScanPackage(file, defer, indexBytes, read);
+    read.Path = file.Path;
 }
 
 void ScanReadAhead::msWork()
@@ -203,26 +203,24 @@ void ScanReadAhead::msWork()
             pending = mudtClaim(m);
             wakeAnother = waitingForRoom_ > 0 && mfblnMayClaim();
         }
-        platform::FoundFile file = mudtFound(std::move(pending));
         if (wakeAnother)
             roomChanged_.notify_one();
         // The slot of m was given back with package m - kWindow, which the claim rule had taken.
         PackageRead& read = slots_[static_cast<std::size_t>(m % kWindow)];
         const auto start = std::chrono::steady_clock::now();
         try {
-            gsReadScanPackage(file, true, indexBytes, read);
+            msRead(std::move(pending), true, indexBytes, read);
         } catch (...) {
             read.Escaped = std::current_exception();
         }
         const bool slow = !read.HasHackCode && std::chrono::steady_clock::now() - start > kSlowRead;
-        read.Path = std::move(file.Path);
         bool wanted = false;
         {
             const std::lock_guard<std::mutex> hold(lock_);
             read.Number = m;
             heldBytes_ += mfintHeldBytes(read);
             wanted = callerWants_ == m;
-            mfblnNoteRead(slow);
+            msNoteRead(slow);
         }
         if (wanted)
             readyChanged_.notify_one();
@@ -234,7 +232,6 @@ void ScanReadAhead::msWork()
 PackageRead& ScanReadAhead::Take(std::int32_t m)
 {
     if (mostReaders_ == 0) {
-        thread_local std::vector<char> indexBytes;
         PackageRead& read = slots_.front();
         std::int32_t claimed = 0;
         PendingFile pending;
@@ -242,9 +239,7 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
             const std::lock_guard<std::mutex> hold(lock_);
             pending = mudtClaim(claimed);
         }
-        platform::FoundFile file = mudtFound(std::move(pending));
-        gsReadScanPackage(file, false, indexBytes, read);
-        read.Path = std::move(file.Path);
+        msRead(std::move(pending), false, plainIndexBytes_, read);
         read.Number = m;
         return read;
     }

@@ -81,12 +81,14 @@ private:
     void msCallInReaders(unsigned readers);  // under lock_: starts readers until there are so many
     bool mfblnMayClaim() const;  // under lock_
     bool mfblnDone() const;      // under lock_: nothing more will be claimed
-    bool mfblnNoteRead(bool slow);  // under lock_: counts an index read; true when readers were called in
+    void msNoteRead(bool slow);  // under lock_: counts an index read, calling in readers when reads wait
     using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
     PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
-    static platform::FoundFile mudtFound(PendingFile&& file);
+    // Reads a claimed file into `read`, which keeps its path.
+    static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
     std::vector<PackageRead> slots_;
+    std::vector<char> plainIndexBytes_;     // the index buffer when the caller reads, with no readers
     const unsigned mostReaders_;            // the readers that may be called in
     std::vector<std::thread> threads_;      // the readers called in so far
 
