@@ -150,13 +150,14 @@ std::string mfstrResourceName(std::string_view data)
 // before its lookup, near enough that a growing index has seldom moved it meanwhile.
 constexpr std::size_t kPrefetchAhead = 4;
 
-void msEnterResources(const PackageFile& package, std::string_view packageName, Tables& tables)
+void msEnterResources(const PackageFile& package, std::string_view packageName,
+                      const std::shared_ptr<const platform::Folder>& folder, Tables& tables)
 {
-    // The package's name is kept once, when its first resource is entered.
+    // The package's name and folder are kept once, when its first resource is entered.
     PackageNumber number = 0;
     const auto enter = [&](RowPackages& packages) {
         if (number == 0)
-            number = gudtScanPackages().Add(packageName);
+            number = gudtScanPackages().Add(packageName, folder);
         packages.Add(number);
     };
     for (std::size_t i = 1; i < package.Resources.size(); ++i) {
@@ -193,6 +194,14 @@ void msListUnreadable(const std::string& path, const PackageDamage& damage)
 }
 
 } // namespace
+
+std::array<TypedTable, 4> gudtTablesInReportOrder()
+{
+    return {{{gudtBHAVTable, gstrTypeBHAV, "BHAV"},
+             {gudtBCONTable, gstrTypeBCON, "BCON"},
+             {gudtTTABTable, gstrTypeTTAB, "TTAB"},
+             {gudtTTAsTable, gstrTypeTTAs, "TTAs"}}};
+}
 
 std::string mfstrRelativePackageName(const std::string& path)
 {
@@ -245,7 +254,7 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
                 if (read.LoadDamage.Number != 0)
                     msListUnreadable(read.Path, read.LoadDamage);
                 else
-                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path), tables);
+                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path), read.Folder, tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);

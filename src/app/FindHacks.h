@@ -5,10 +5,13 @@
 // program.
 
 #include "app/HackTables.h"
+#include "package/SimsID.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct PackageRef {
@@ -23,6 +26,16 @@ extern HackTable gudtBCONTable;
 extern HackTable gudtTTABTable;
 extern HackTable gudtTTAsTable;
 extern std::vector<PackageRef> gudtUnreadablePackages;
+
+// A resource table with its type: the type's identifier (set by gsInitTypeIDs) and its
+// four-letter name.
+struct TypedTable {
+    const HackTable& Table;
+    const SimsID& TypeID;
+    std::string_view TypeName;
+};
+// The four tables in the order the report lists them: BHAV, BCON, TTAB, TTAs.
+std::array<TypedTable, 4> gudtTablesInReportOrder();
 
 // Draws the progress bar at `done` of `count` packages.
 using ProgressDrawer = std::function<void(std::int32_t done, std::int32_t count)>;

@@ -67,10 +67,18 @@ void ScanText::Clear()
 
 // ---- PackageNames ------------------------------------------------------------------------------
 
-PackageNumber PackageNames::Add(std::string_view relativeName)
+PackageNumber PackageNames::Add(std::string_view relativeName, std::shared_ptr<const platform::Folder> folder)
 {
     names_.push_back(gudtScanText().Add(relativeName));
+    folders_.push_back(std::move(folder));
     return static_cast<PackageNumber>(names_.size() - 1);
+}
+
+platform::FoundFile PackageNames::File(PackageNumber number) const
+{
+    const std::string_view relative = names_[number];
+    std::string name(relative.substr(relative.find_last_of('\\') + 1));
+    return {folders_[number]->Windows + "\\" + name, folders_[number], std::move(name)};
 }
 
 std::uint32_t PackageNames::NewList()
@@ -82,6 +90,7 @@ std::uint32_t PackageNames::NewList()
 void PackageNames::Clear()
 {
     names_.assign(1, std::string_view());
+    folders_.assign(1, nullptr);
     lists_.assign(1, std::vector<PackageNumber>());
 }
 

@@ -6,6 +6,7 @@
 // its packages.
 
 #include "package/SimsID.h"
+#include "platform/Folders.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,8 +54,12 @@ private:
 // hold more than one.
 class PackageNames {
 public:
-    PackageNumber Add(std::string_view relativeName);  // the next number
+    // The next number, for a package found in `folder`, whose relative name ends with the name
+    // it has there.
+    PackageNumber Add(std::string_view relativeName, std::shared_ptr<const platform::Folder> folder);
     std::string_view Name(PackageNumber number) const { return names_[number]; }
+    // The file as the scan found it, to be read again.
+    platform::FoundFile File(PackageNumber number) const;
 
     // The packages of a row after its first: a new empty list's number, and the list.
     std::uint32_t NewList();
@@ -65,6 +70,7 @@ public:
 
 private:
     std::vector<std::string_view> names_{std::string_view()};  // element 0 unused
+    std::vector<std::shared_ptr<const platform::Folder>> folders_{nullptr};
     std::vector<std::vector<PackageNumber>> lists_{std::vector<PackageNumber>()};  // list 0 unused
 };
 

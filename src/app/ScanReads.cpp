@@ -182,6 +182,7 @@ void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>&
     const platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
     gsReadScanPackage(file, defer, indexBytes, read);
     read.Path = file.Path;
+    read.Folder = file.In;
 }
 
 void ScanReadAhead::msWork()

@@ -38,6 +38,7 @@ struct PackageRead {
     StepRecord LoadStep;        // the whole load
     std::exception_ptr Escaped; // a failure no loader handled (none is expected)
     std::string Path;           // the package's path
+    std::shared_ptr<const platform::Folder> Folder;  // the folder it was found in
 };
 
 // Reads one package as the scan does: header and index, the hack-code test, and for a package
@@ -84,7 +85,7 @@ private:
     void msNoteRead(bool slow);  // under lock_: counts an index read, calling in readers when reads wait
     using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
     PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
-    // Reads a claimed file into `read`, which keeps its path.
+    // Reads a claimed file into `read`, which keeps its path and folder.
     static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
     std::vector<PackageRead> slots_;
