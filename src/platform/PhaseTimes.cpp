@@ -67,7 +67,7 @@ std::int64_t mflngStatusKiB(const char* field)
 }
 
 constexpr std::array<const char*, static_cast<std::size_t>(Phase::Count)> kNames = {
-    "start-up", "listing", "index-reads", "full-loads", "decompression", "table-entry", "waiting", "report"};
+    "start-up", "listing", "index-reads", "full-loads", "decompression", "table-entry", "waiting", "report", "comparing"};
 
 } // namespace
 

@@ -19,7 +19,8 @@ enum class Phase : int {
     Decompression,  // resource names
     TableEntry,     // rows and package lists
     Waiting,        // the scan waiting for packages still being read on other threads
-    Report,         // writing the report file and reading it back
+    Report,         // writing the report file and reading it back, and printing it
+    Comparing,      // reading conflicting packages again to compare contents (--json, --explain)
     Count,
 };
 

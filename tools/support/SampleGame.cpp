@@ -242,7 +242,8 @@ void gsMakeSampleGame(const fs::path& prefix, SampleEdition edition)
     constexpr std::uint32_t kGroupA = 0x7FE0A001;
     constexpr std::uint32_t kGroupB = 0x7F10B002;
 
-    // Two versions of the same time hack: the BHAV and BCON conflict.
+    // Two versions of the same time hack: the BHAV and BCON conflict, the BHAV changed, the
+    // BCON the same in both.
     PackagePlan speed;
     speed.Resources = {mudtHack(kTypeBHAV, kGroupA, 0x00001001, "Speed Up Time - Main", true),
                        mudtHack(kTypeBHAV, kGroupA, 0x00001002, "Speed Up Time - Helper", false),
@@ -254,13 +255,16 @@ void gsMakeSampleGame(const fs::path& prefix, SampleEdition edition)
     speed.IndexMinorVersion = 1;
     msWritePackage(downloads / "Hacks" / "SpeedUpTime_v2.package", speed);
 
-    // A menu mod and a nested package that replaces the same menu and strings.
+    // A menu mod and a nested package that replaces the same menu and strings with the same
+    // bytes: two harmless conflicts.
     PackagePlan menus;
     menus.Resources = {mudtHack(kTypeTTAB, kGroupB, 0x00000080, "Interactions - Chat", true),
                        mudtHack(kTypeTTAs, kGroupB, 0x00000080, "Interaction strings", true),
                        mudtHack(kTypeBHAV, kGroupB, 0x00002000, "Chat - Guardian", false)};
     msWritePackage(downloads / "Menus" / "BetterChat.package", menus);
+    // The same menu bytes stored plain: a copy identical to the compressed one once decoded.
     menus.Resources.pop_back();
+    menus.Resources[0].Compress = false;
     msWritePackage(downloads / "Menus" / "Nested" / "ChatTweaks.package", menus);
 
     // One package holding the same constants twice: its name is listed twice.

@@ -1,0 +1,47 @@
+#pragma once
+// What the headless program can tell beyond the report. For each conflict row: whether every
+// listed copy holds the same bytes once uncompressed (then the conflict is harmless: the game
+// gets the same data whichever it loads) and which package wins. The game uses the copy it
+// loads last, and it loads the packages in the order the scan lists them, so the winner is
+// the last listed. For every two packages that share rows: how many rows, and in how many
+// of those the two hold the same content.
+
+#include "app/FindHacks.h"
+#include "package/SimsID.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ConflictFact {
+    std::string_view TypeName;                // "BHAV", "BCON", "TTAB" or "TTAs"
+    SimsID GroupID;
+    SimsID InstanceID;
+    std::string Name;                         // the row's name, as UTF-8
+    std::vector<std::string_view> Packages;   // as the report lists them; a package may be there twice
+    bool Identical = false;                   // every listed copy holds the same content
+    std::string_view Winner() const { return Packages.back(); }
+};
+
+// Two packages, in list order, and the conflict rows they share. A package listed twice in a
+// row counts once there, by its first copy.
+struct PairFact {
+    std::string_view First;
+    std::string_view Second;
+    std::int64_t Shared = 0;     // rows both are listed in
+    std::int64_t Identical = 0;  // of those, rows where their copies hold the same content
+};
+
+struct ScanFacts {
+    std::vector<ConflictFact> Conflicts;         // in the report's order
+    std::vector<PairFact> Pairs;                 // most shared first; equal counts in the order first met
+    std::vector<PackageRef> Unreadable;          // as the report's last section
+    // Packages whose copies could not be compared (not readable again as the scan read them, or
+    // past the comparison's byte budget): their copies count as different.
+    std::vector<std::string_view> NotCompared;
+};
+
+// The facts of the tables of the last scan. The package names are views into the scan's
+// store, valid until the next scan.
+ScanFacts gudtScanFacts();

@@ -1,0 +1,60 @@
+#include "app/FactsJson.h"
+
+#include "package/modBinarySupport.h"
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+// Keys stay in the order they are written.
+using Json = nlohmann::ordered_json;
+
+std::string mfstrHexID(const SimsID& id) { return "0x" + gfstrBinToHex(id.Bytes()); }
+
+Json mudtConflict(const ConflictFact& fact)
+{
+    Json conflict = Json::object();
+    conflict["type"] = fact.TypeName;
+    conflict["group"] = mfstrHexID(fact.GroupID);
+    conflict["instance"] = mfstrHexID(fact.InstanceID);
+    conflict["name"] = fact.Name;
+    conflict["packages"] = fact.Packages;
+    conflict["identical"] = fact.Identical;
+    conflict["winner"] = fact.Winner();
+    return conflict;
+}
+
+Json mudtPair(const PairFact& fact)
+{
+    Json pair = Json::object();
+    pair["packages"] = {fact.First, fact.Second};
+    pair["shared"] = fact.Shared;
+    pair["identical"] = fact.Identical;
+    return pair;
+}
+
+} // namespace
+
+std::string gfstrFactsJson(const ScanFacts& facts)
+{
+    Json conflicts = Json::array();
+    for (const ConflictFact& fact : facts.Conflicts)
+        conflicts.push_back(mudtConflict(fact));
+    Json pairs = Json::array();
+    for (const PairFact& fact : facts.Pairs)
+        pairs.push_back(mudtPair(fact));
+    Json unreadable = Json::array();
+    for (const PackageRef& package : facts.Unreadable) {
+        Json entry = Json::object();
+        entry["package"] = package.PackageName;
+        entry["error"] = package.ErrorCode;
+        unreadable.push_back(std::move(entry));
+    }
+    Json document = Json::object();
+    document["conflicts"] = std::move(conflicts);
+    document["pairs"] = std::move(pairs);
+    document["unreadable"] = std::move(unreadable);
+    // A file name that is not valid UTF-8 gets U+FFFD where its bad bytes were, rather than
+    // ending the document.
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
