@@ -2,15 +2,22 @@
 // all the others. Whatever its bytes, the scan must end without the error trap, and every row
 // the valid packages made must stay as it was: same pair, same name, same packages; the new
 // package may only add itself (to old rows or rows of its own) or be listed as unreadable.
+// The facts of the scan (its packages read again to compare contents) cover every conflict
+// row, read every package again, and make a JSON document that parses.
 
 #include "FuzzSupport.h"
 
+#include "app/ConflictFacts.h"
+#include "app/FactsExplain.h"
+#include "app/FactsJson.h"
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
 #include "app/modSims2General.h"
 #include "package/modSimsPackage.h"
 #include "platform/AppInfo.h"
 #include "support/SampleGame.h"
+
+#include <nlohmann/json.hpp>
 
 #include <set>
 
@@ -126,5 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t conflicts = 0;
     const std::string body = gfstrReportBody(conflicts);
     FUZZ_CHECK(body.find("End Of Report\r\n") != std::string::npos);
+
+    const ScanFacts facts = gudtScanFacts();
+    FUZZ_CHECK(facts.Conflicts.size() == static_cast<std::size_t>(conflicts));
+    FUZZ_CHECK(facts.NotCompared.empty());
+    const nlohmann::json document = nlohmann::json::parse(gfstrFactsJson(facts), nullptr, false);
+    FUZZ_CHECK(!document.is_discarded() && document["conflicts"].size() == facts.Conflicts.size());
+    FUZZ_CHECK(!gfstrFactsExplained(facts).empty());
     return 0;
 }

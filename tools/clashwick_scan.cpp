@@ -5,13 +5,19 @@
 // With CLASHWICK_PHASE_TIMES=1 in the environment it also prints the time of each phase of the
 // scan and its memory use to standard error (see platform/PhaseTimes.h).
 //
-// Options: --help (-h) prints the usage text, --version the program's name and version; any
-// other argument is bad usage. The manual page is docs/clashwick-scan.1.
+// Options: --json prints the scan's facts as one JSON document instead of the report, --explain
+// tells them to a person (which conflicts are harmless, which package wins, which packages
+// overlap); the report file is written as always. --help (-h) prints the usage text, --version
+// the program's name and version; any other argument is bad usage. The manual page is
+// docs/clashwick-scan.1.
 //
 // Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
 
 #include "app/AppIdentity.h"
+#include "app/ConflictFacts.h"
 #include "app/ErrorReport.h"
+#include "app/FactsExplain.h"
+#include "app/FactsJson.h"
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
@@ -36,27 +42,64 @@ void msDrawProgress(std::int32_t done, std::int32_t count)
     std::cerr << "\rScanning packages: " << done << " of " << count << (done == count ? "\n" : "") << std::flush;
 }
 
+
+// Prints the facts of the scan as JSON or for a person. The packages of conflict rows are read
+// again to compare their contents; those whose copies could not be compared are named on
+// standard error. A failure goes to the error trap and the result is false.
+bool msPrintFacts(bool json)
+{
+    return gfblnRunHandled("clashwick-scan", "PrintFacts", [&] {
+        ScanFacts facts;
+        {
+            const platform::PhaseTimer timer(platform::Phase::Comparing);
+            facts = gudtScanFacts();
+        }
+        const platform::PhaseTimer timer(platform::Phase::Report);
+        for (const std::string_view package : facts.NotCompared)
+            std::cerr << "Could not compare the copies in " << package << ": they count as different.\n";
+        std::cout << (json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts)) << std::flush;
+    });
+}
+
+constexpr const char* kUsage =
+    "usage: clashwick-scan [--json | --explain | --help | --version]\n"
+    "Scans the Sims 2 Downloads folder of the Wine prefix in $WINEPREFIX (default ~/.wine)\n"
+    "and prints the conflict report, which it also writes to temp\\hackreport.txt in the\n"
+    "program folder: beside the program, or, for a copy installed on Linux,\n"
+    "$XDG_DATA_HOME/clashwick (default ~/.local/share/clashwick).\n"
+    "\n"
+    "  --json       print the conflicts, the pairs of packages that share resources and the\n"
+    "               unreadable packages as one JSON document instead of the report\n"
+    "  --explain    print them for a person instead of the report: which conflicts are\n"
+    "               harmless (identical copies), which package wins, which packages overlap\n"
+    "  -h, --help   print this text\n"
+    "  --version    print the program's name and version\n";
+
+enum class Output { Report, Json, Explain };
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    Output output = Output::Report;
     if (argc > 1) {
         const std::string_view argument = argv[1];
         if (argc == 2 && argument == "--version") {
             std::cout << kAppTitle << " " << gfstrVersionText(kAppVersion) << "\n" << std::flush;
             return 0;
         }
-        const bool help = argc == 2 && (argument == "--help" || argument == "-h");
-        std::ostream& out = help ? std::cout : std::cerr;
-        out << "usage: clashwick-scan [--help | --version]\n"
-               "Scans the Sims 2 Downloads folder of the Wine prefix in $WINEPREFIX (default ~/.wine)\n"
-               "and prints the conflict report, which it also writes to temp\\hackreport.txt in the\n"
-               "program folder: beside the program, or, for a copy installed on Linux,\n"
-               "$XDG_DATA_HOME/clashwick (default ~/.local/share/clashwick).\n"
-               "\n"
-               "  -h, --help   print this text\n"
-               "  --version    print the program's name and version\n";
-        return help ? 0 : 64;
+        if (argc == 2 && (argument == "--help" || argument == "-h")) {
+            std::cout << kUsage << std::flush;
+            return 0;
+        }
+        if (argc == 2 && argument == "--json") {
+            output = Output::Json;
+        } else if (argc == 2 && argument == "--explain") {
+            output = Output::Explain;
+        } else {
+            std::cerr << kUsage << std::flush;
+            return 64;
+        }
     }
     // An unexpected failure writes the error log, prints the error report and ends with exit code 2.
     gsSetErrorTrapPresenter(gsReportErrorToConsole);
@@ -94,10 +137,12 @@ int main(int argc, char** argv)
     std::string report;
     if (!gfblnScanCommand(hooks, report))
         return 2;
-    {
+    if (output == Output::Report) {
         const platform::PhaseTimer timer(platform::Phase::Report);
         // The report's lines end in CR LF in the file; on the terminal they end in LF.
         std::cout << platform::gfstrWithLfLineEnds(report) << std::flush;
+    } else if (!msPrintFacts(output == Output::Json)) {
+        return 2;
     }
     if (platform::gfblnPhaseTimesOn())
         platform::gsPrintPhaseTimes(std::cerr);

@@ -7,6 +7,8 @@
 #include "support/SampleGame.h"
 #include "support/TestSupport.h"
 
+#include <nlohmann/json.hpp>
+
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -182,14 +184,18 @@ TEST_F(ScanProgramRun, OptionsPrintTheirTextAndExitWithoutScanning)
         {{"--version", "extra"}, 64, false},
         {{"--help", "extra"}, 64, false},
         {{"scan"}, 64, false},
+        {{"--JSON"}, 64, false},
+        {{"--json", "--explain"}, 64, false},
+        {{"--explain", "extra"}, 64, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.front() + (c.arguments.size() > 1 ? " " + c.arguments[1] : ""));
         const ProgramRun run = RunProgram(CLASHWICK_SCAN_PROGRAM, c.arguments);
         EXPECT_EQ(run.ExitCode, c.exitCode);
         const std::string& usage = c.usageOnOut ? run.Out : run.Err;
-        EXPECT_TRUE(usage.starts_with("usage: clashwick-scan [--help | --version]\n")) << usage;
-        EXPECT_NE(usage.find("  --version    print the program's name and version\n"), std::string::npos) << usage;
+        EXPECT_TRUE(usage.starts_with("usage: clashwick-scan [--json | --explain | --help | --version]\n")) << usage;
+        for (const char* option : {"\n  --json ", "\n  --explain ", "\n  -h, --help ", "\n  --version "})
+            EXPECT_NE(usage.find(option), std::string::npos) << option << "\n" << usage;
         EXPECT_EQ(c.usageOnOut ? run.Err : run.Out, "");
     }
     // No prefix is needed, and nothing is written.
@@ -197,6 +203,33 @@ TEST_F(ScanProgramRun, OptionsPrintTheirTextAndExitWithoutScanning)
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, version);
     EXPECT_EQ(run.Err, "");
+}
+
+// --json and --explain print the facts instead of the report; the report file is the same.
+TEST_F(ScanProgramRun, FactsOptionsLeaveTheReportFileAsItIs)
+{
+    gsMakeSampleGame(Scratch() / "prefix");
+    const std::filesystem::path program = CopyProgramTo("program");
+    const std::filesystem::path reportFile = Scratch() / "program" / "temp" / "hackreport.txt";
+    const ProgramRun plain = RunProgram(program, {});
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+    const std::string report = ReadFile(reportFile);
+
+    const ProgramRun json = RunProgram(program, {"--json"});
+    EXPECT_EQ(json.ExitCode, 0) << json.Err;
+    EXPECT_EQ(json.Err, "");
+    EXPECT_EQ(AfterDateLine(ReadFile(reportFile)), AfterDateLine(report));
+    const nlohmann::json document = nlohmann::json::parse(json.Out);
+    EXPECT_EQ(document["conflicts"].size(), 5u);
+    EXPECT_EQ(document["pairs"].size(), 2u);
+    EXPECT_EQ(document["unreadable"].size(), 1u);
+
+    std::filesystem::remove(reportFile);
+    const ProgramRun explain = RunProgram(program, {"--explain"});
+    EXPECT_EQ(explain.ExitCode, 0) << explain.Err;
+    EXPECT_EQ(AfterDateLine(ReadFile(reportFile)), AfterDateLine(report));
+    EXPECT_TRUE(explain.Out.starts_with("5 possible conflicts, 3 of them harmless")) << explain.Out;
+    EXPECT_EQ(explain.Out.find("POSSIBLE CONFLICT"), std::string::npos) << explain.Out;
 }
 
 // An installed copy writes its report in the user's data folder, which it makes, and the report
