@@ -199,7 +199,9 @@ TEST_F(ConflictFacts, JsonEscapesEveryTextAndListsTheUnreadable)
 {
     const std::string name = "Say \"hi\" \\ caf\xE9\ttab";
     // File names cannot hold quotes or control characters; their backslashes need escaping.
-    Put("Caf\xC3\xA9's.package", {Hack(kTypeTTAs, 0x10, name, "x", false, 0x00000001)});
+    // The name as UTF-8 on every host (a narrow path on Windows would be in the ANSI code page).
+    WriteFile(Downloads() / std::filesystem::path(u8"Caf\u00E9's.package"),
+              gudtBuildPackage({2, {Hack(kTypeTTAs, 0x10, name, "x", false, 0x00000001)}, {}}).Bytes);
     Put("Sub/Zed {2}.package", {Hack(kTypeTTAs, 0x10, name, "y", false, 0x00000001)});
     std::string cut = gudtBuildPackage({2, {Hack(kTypeBHAV, 1, "cut", "z")}, {}}).Bytes;
     cut.resize(cut.size() - 4);
