@@ -1,7 +1,8 @@
 #pragma once
 // The facts of a scan told to a person on a terminal: first the pairs of packages that share
 // resources, with what they probably are, then each conflict with its winner and whether it is
-// harmless, then the packages that could not be read. Plain text in UTF-8, lines ending in LF.
+// harmless, then the packages that could not be read. Plain text in UTF-8, lines ending in LF;
+// control characters in names are shown as '?'.
 
 #include "app/ConflictFacts.h"
 

@@ -233,6 +233,17 @@ TEST_F(ConflictFacts, JsonEscapesEveryTextAndListsTheUnreadable)
     EXPECT_EQ(keys, (std::vector<std::string>{"type", "group", "instance", "name", "packages", "identical", "winner"}));
 }
 
+// A name from a package cannot drive the terminal: its control characters are shown as '?'.
+TEST_F(ConflictFacts, ExplainShowsControlCharactersAsQuestionMarks)
+{
+    // ESC, BEL, two bytes the code page maps to C1 controls, DEL.
+    const std::string name = "Red\x1B[31m\x07\x81\x9D" "2J\x7F";
+    Put("A.package", {Hack(kTypeBCON, 1, name, "a")});
+    Put("B.package", {Hack(kTypeBCON, 1, name, "a")});
+    const std::string text = gfstrFactsExplained(Scan());
+    EXPECT_NE(text.find("BCON \"Red?[31m???2J?\" (group 0x7F000001, instance 0x00000001)\n"), std::string::npos) << text;
+}
+
 TEST_F(ConflictFacts, NoConflictsGiveEmptyLists)
 {
     Put("A.package", {Hack(kTypeBHAV, 1, "Main", "a")});
