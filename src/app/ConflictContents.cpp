@@ -4,9 +4,8 @@
 #include "package/modSimsPackage.h"
 
 #include <algorithm>
-#include <map>
 #include <cstdint>
-#include <tuple>
+#include <map>
 #include <utility>
 
 namespace {
