@@ -11,7 +11,8 @@
 // the program's name and version; any other argument is bad usage. The manual page is
 // docs/clashwick-scan.1.
 //
-// Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage.
+// Exit codes: 0 report written, 1 a fatal start-up message, 2 an error report, 64 bad usage,
+// 74 standard output could not be written (the report file is).
 
 #include "app/AppIdentity.h"
 #include "app/ConflictFacts.h"
@@ -41,7 +42,6 @@ void msDrawProgress(std::int32_t done, std::int32_t count)
 {
     std::cerr << "\rScanning packages: " << done << " of " << count << (done == count ? "\n" : "") << std::flush;
 }
-
 
 // Prints the facts of the scan as JSON or for a person. The packages of conflict rows are read
 // again to compare their contents; those whose copies could not be compared are named on
@@ -146,9 +146,13 @@ int main(int argc, char** argv)
     }
     if (platform::gfblnPhaseTimesOn())
         platform::gsPrintPhaseTimes(std::cerr);
+    // A full disk or a closed file behind standard output is a failure, not a success: whoever
+    // reads the output would get it cut short.
+    const bool written = static_cast<bool>(std::cout.flush());
+    if (!written)
+        std::cerr << "clashwick-scan: could not write to standard output (the report file is written).\n";
     // Everything is written and closed. Ending here skips freeing the tables row by row at exit,
     // which would take a tenth of a large scan's time for nothing.
-    std::cout.flush();
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(written ? 0 : 74);
 }

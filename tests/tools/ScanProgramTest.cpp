@@ -125,11 +125,14 @@ using Environment = std::vector<std::pair<std::string, std::optional<std::string
 class ScanProgramRun : public ScanProgram {
 protected:
     // Runs `program` with the arguments, its standard output and standard error in files below
-    // the scratch folder, and WINEPREFIX at the scratch prefix.
+    // the scratch folder (or standard output in `out`), and WINEPREFIX at the scratch prefix.
     ProgramRun RunProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                          const Environment& environment = {})
+                          const Environment& environment = {}, std::filesystem::path out = {})
     {
-        const std::filesystem::path out = Scratch() / "run.out";
+        // Standard output goes to `out` when one is given (then it is not read back).
+        const bool readOut = out.empty();
+        if (readOut)
+            out = Scratch() / "run.out";
         const std::filesystem::path err = Scratch() / "run.err";
         const pid_t child = ::fork();
         if (child == 0) {
@@ -152,7 +155,7 @@ protected:
         EXPECT_GT(child, 0);
         int status = 0;
         ::waitpid(child, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readOut ? ReadFile(out) : std::string(), ReadFile(err)};
     }
 
     // A copy of the program in `folder` below the scratch folder.
@@ -230,6 +233,24 @@ TEST_F(ScanProgramRun, FactsOptionsLeaveTheReportFileAsItIs)
     EXPECT_EQ(AfterDateLine(ReadFile(reportFile)), AfterDateLine(report));
     EXPECT_TRUE(explain.Out.starts_with("5 possible conflicts, 3 of them harmless")) << explain.Out;
     EXPECT_EQ(explain.Out.find("POSSIBLE CONFLICT"), std::string::npos) << explain.Out;
+}
+
+// Standard output on a full disk: the program says so and ends with 74, not with success; the
+// report file is written all the same.
+TEST_F(ScanProgramRun, StandardOutputThatCannotBeWrittenIsAFailure)
+{
+    gsMakeSampleGame(Scratch() / "prefix");
+    const std::filesystem::path program = CopyProgramTo("program");
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, {"--json"}, {"--explain"}}) {
+        std::filesystem::remove_all(Scratch() / "program" / "temp");
+        const ProgramRun run = RunProgram(program, arguments, {}, "/dev/full");
+        EXPECT_EQ(run.ExitCode, 74) << run.Err;
+        EXPECT_NE(run.Err.find("clashwick-scan: could not write to standard output (the report file is written).\n"),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_NE(ReadFile(Scratch() / "program" / "temp" / "hackreport.txt").find("possible conflicts detected"),
+                  std::string::npos);
+    }
 }
 
 // An installed copy writes its report in the user's data folder, which it makes, and the report
