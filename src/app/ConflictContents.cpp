@@ -32,7 +32,7 @@ std::vector<std::vector<WantedEntry>> mudtWantedByPackage(const std::vector<Cont
     std::vector<std::vector<WantedEntry>> wanted;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const HackResource& row = *rows[r].Row;
-        const ResourceKey key{rows[r].TypeID->Key(), row.GroupID.Key(), row.InstanceID.Key()};
+        const ResourceKey key{rows[r].Table->TypeID.Key(), row.GroupID.Key(), row.InstanceID.Key()};
         for (std::size_t e = 1; e < row.Packages.size(); ++e) {
             const PackageNumber package = row.Packages.Number(e);
             if (package >= wanted.size())

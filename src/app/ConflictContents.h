@@ -4,6 +4,7 @@
 // compared, so those packages are read again after the scan, each once, and each entry's
 // resource is printed (package/ResourceContent.h).
 
+#include "app/FindHacks.h"
 #include "app/HackTables.h"
 #include "package/ResourceContent.h"
 
@@ -12,9 +13,9 @@
 #include <string>
 #include <vector>
 
-// A row whose entries are wanted, with the identifier of its table's type.
+// A row whose entries are wanted, and its table.
 struct ContentRow {
-    const SimsID* TypeID;
+    const TypedTable* Table;
     const HackResource* Row;
 };
 

@@ -68,15 +68,13 @@ private:
 };
 
 // The conflict rows of the tables, in the report's order.
-std::vector<ContentRow> mudtConflictRows(std::vector<std::string_view>& typeNames)
+std::vector<ContentRow> mudtConflictRows()
 {
     std::vector<ContentRow> rows;
     for (const TypedTable& table : gudtTablesInReportOrder())
         for (std::size_t row = 1; row < table.Table.size(); ++row)
-            if (table.Table[row].Packages.size() > 2) {
-                rows.push_back({&table.TypeID, &table.Table[row]});
-                typeNames.push_back(table.TypeName);
-            }
+            if (table.Table[row].Packages.size() > 2)
+                rows.push_back({&table, &table.Table[row]});
     return rows;
 }
 
@@ -85,15 +83,14 @@ std::vector<ContentRow> mudtConflictRows(std::vector<std::string_view>& typeName
 ScanFacts gudtScanFacts()
 {
     ScanFacts facts;
-    std::vector<std::string_view> typeNames;
-    const std::vector<ContentRow> rows = mudtConflictRows(typeNames);
+    const std::vector<ContentRow> rows = mudtConflictRows();
     const ContentPrints contents = gudtReadContentPrints(rows);
 
     PairCounter pairs;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const HackResource& row = *rows[r].Row;
         ConflictFact& fact = facts.Conflicts.emplace_back();
-        fact.TypeName = typeNames[r];
+        fact.TypeName = rows[r].Table->TypeName;
         fact.GroupID = row.GroupID;
         fact.InstanceID = row.InstanceID;
         fact.Name = platform::gfstrFromCodePage(row.ResourceName);

@@ -1,6 +1,7 @@
 #include "app/FactsExplain.h"
 
 #include "package/modBinarySupport.h"
+#include "platform/Names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -115,15 +116,11 @@ std::string gfstrShortPackageName(std::string_view relativeName)
 {
     const std::size_t slash = relativeName.find_last_of('\\');
     std::string name(slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1));
+    // The ending as the folder walk matched it: without regard to case.
     constexpr std::string_view kEnding = ".package";
-    if (name.size() > kEnding.size()) {
-        std::string ending = name.substr(name.size() - kEnding.size());
-        for (char& c : ending)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        if (ending == kEnding)
-            name.resize(name.size() - kEnding.size());
-    }
+    const std::size_t stem = name.size() - std::min(name.size(), kEnding.size());
+    if (stem > 0 && platform::gfblnSameName(std::string_view(name).substr(stem), kEnding))
+        name.resize(stem);
     return name;
 }
 

@@ -195,12 +195,13 @@ void msListUnreadable(const std::string& path, const PackageDamage& damage)
 
 } // namespace
 
-std::array<TypedTable, 4> gudtTablesInReportOrder()
+const std::array<TypedTable, 4>& gudtTablesInReportOrder()
 {
-    return {{{gudtBHAVTable, gstrTypeBHAV, "BHAV"},
-             {gudtBCONTable, gstrTypeBCON, "BCON"},
-             {gudtTTABTable, gstrTypeTTAB, "TTAB"},
-             {gudtTTAsTable, gstrTypeTTAs, "TTAs"}}};
+    static const std::array<TypedTable, 4> tables = {{{gudtBHAVTable, gstrTypeBHAV, "BHAV"},
+                                                      {gudtBCONTable, gstrTypeBCON, "BCON"},
+                                                      {gudtTTABTable, gstrTypeTTAB, "TTAB"},
+                                                      {gudtTTAsTable, gstrTypeTTAs, "TTAs"}}};
+    return tables;
 }
 
 std::string mfstrRelativePackageName(const std::string& path)

@@ -35,7 +35,7 @@ struct TypedTable {
     std::string_view TypeName;
 };
 // The four tables in the order the report lists them: BHAV, BCON, TTAB, TTAs.
-std::array<TypedTable, 4> gudtTablesInReportOrder();
+const std::array<TypedTable, 4>& gudtTablesInReportOrder();
 
 // Draws the progress bar at `done` of `count` packages.
 using ProgressDrawer = std::function<void(std::int32_t done, std::int32_t count)>;

@@ -15,12 +15,18 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+// What the report writes of each table besides its type, in the order of
+// gudtTablesInReportOrder: BHAV, BCON, TTAB, TTAs.
 struct TableReport {
-    const HackTable& Table;
-    std::string_view FileType;
     std::string_view PackagesHeading;
     bool ShowName;
 };
+constexpr std::array<TableReport, 4> kTableReports = {{
+    {"Packages Containing This Procedure:", true},
+    {"Packages Containing This Constant File:", false},
+    {"Packages Containing This Menu File:", false},
+    {"Packages Containing This Menu Strings File:", false},
+}};
 
 void msAppendLine(std::string& out, std::string_view line)
 {
@@ -28,11 +34,11 @@ void msAppendLine(std::string& out, std::string_view line)
     out += kCrLf;
 }
 
-void msAppendBlock(std::string& out, const TableReport& report, const HackResource& row)
+void msAppendBlock(std::string& out, const TypedTable& table, const TableReport& report, const HackResource& row)
 {
     msAppendLine(out, "*** POSSIBLE CONFLICT DETECTED ***");
     out += "File Type: ";
-    msAppendLine(out, report.FileType);
+    msAppendLine(out, table.TypeName);
     if (report.ShowName) {
         // Resource names are already bytes of the code page.
         out += "Procedure Name: ";
@@ -70,18 +76,13 @@ std::string gfstrHackReportPath() { return platform::gfstrAppPath() + "\\temp\\h
 
 std::string gfstrReportBody(std::int32_t& conflicts)
 {
-    const std::array<TableReport, 4> reports = {{
-        {gudtBHAVTable, "BHAV", "Packages Containing This Procedure:", true},
-        {gudtBCONTable, "BCON", "Packages Containing This Constant File:", false},
-        {gudtTTABTable, "TTAB", "Packages Containing This Menu File:", false},
-        {gudtTTAsTable, "TTAs", "Packages Containing This Menu Strings File:", false},
-    }};
     std::string out;
     conflicts = 0;
-    for (const TableReport& report : reports) {
-        for (std::size_t row = 1; row < report.Table.size(); ++row) {
-            if (report.Table[row].Packages.size() > 2) {
-                msAppendBlock(out, report, report.Table[row]);
+    for (std::size_t t = 0; t < kTableReports.size(); ++t) {
+        const TypedTable& table = gudtTablesInReportOrder()[t];
+        for (std::size_t row = 1; row < table.Table.size(); ++row) {
+            if (table.Table[row].Packages.size() > 2) {
+                msAppendBlock(out, table, kTableReports[t], table.Table[row]);
                 ++conflicts;
             }
         }

@@ -174,7 +174,7 @@ TEST_F(ConflictFacts, CopiesOfTheSameStoredBytesArePrintedOnceWithinTheBudget)
     ASSERT_TRUE(gfblnFindHacks(MeshPath(), {}));
     std::vector<ContentRow> rows;
     for (std::size_t row = 1; row < gudtBHAVTable.size(); ++row)
-        rows.push_back({&gstrTypeBHAV, &gudtBHAVTable[row]});
+        rows.push_back({&gudtTablesInReportOrder()[0], &gudtBHAVTable[row]});
     ASSERT_EQ(rows.size(), 200u);
 
     // Two decodes of 16 MiB fit in 40 MiB.
