@@ -184,13 +184,38 @@ void msEnterResources(const PackageFile& package, std::string_view packageName,
     }
 }
 
-// Lists a damaged package. Its step ends here, as a read that completes ends: the loader's
-// "Filename = " line goes, so no later failure names this package.
-void msListUnreadable(const std::string& path, const PackageDamage& damage)
+// The error-code text of the unreadable list: "53 - File not found".
+std::string mfstrErrorCodeText(std::int32_t number, const std::string& description)
+{
+    return std::to_string(number) + " - " + description;
+}
+
+// Lists a package that could not be read. Its step ends here, as a read that completes ends:
+// the loader's "Filename = " line goes, so no later failure names this package.
+void msListUnreadable(const std::string& path, std::string_view meshPath, const PackageDamage& damage)
 {
     gudtUnreadablePackages.push_back(
-        {mfstrRelativePackageName(path), std::to_string(damage.Number) + " - " + damage.Description});
+        {mfstrRelativePackageName(path, meshPath), mfstrErrorCodeText(damage.Number, damage.Description)});
     gstrErrData.clear();
+}
+
+// A folder below the scanned one that could not be listed (or an entry whose kind could not be
+// read), kept from the walk with the number of files the walk had found before it, so that it
+// is listed where the scan's order reaches it.
+struct UnlistedEntry {
+    std::int32_t FilesBefore = 0;
+    std::string Path;
+    std::string ErrorCode;
+};
+
+// Lists the unlisted entries that the walk met before file m (all that are left, for m past
+// the last file).
+void msListUnlistedBefore(std::int32_t m, const std::vector<UnlistedEntry>& unlisted, std::size_t& next,
+                          std::string_view meshPath)
+{
+    for (; next < unlisted.size() && unlisted[next].FilesBefore < m; ++next)
+        gudtUnreadablePackages.push_back(
+            {mfstrRelativePackageName(unlisted[next].Path, meshPath), unlisted[next].ErrorCode});
 }
 
 } // namespace
@@ -204,16 +229,39 @@ const std::array<TypedTable, 4>& gudtTablesInReportOrder()
     return tables;
 }
 
-std::string mfstrRelativePackageName(const std::string& path)
+namespace {
+
+constexpr std::string_view kDownloadsName = "\\DOWNLOADS";
+
+std::string mfstrUpperCase(std::string_view text)
 {
-    std::string upper = path;
+    std::string upper(text);
     for (char& c : upper)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-    const std::size_t position = upper.find("\\DOWNLOADS");
+    return upper;
+}
+
+} // namespace
+
+std::string mfstrRelativePackageName(const std::string& path)
+{
+    const std::size_t position = mfstrUpperCase(path).find(kDownloadsName);
     if (position == std::string::npos)
         gsRaise(errInvalidCall);
     return path.substr(position);
+}
+
+std::string mfstrRelativePackageName(const std::string& path, std::string_view meshPath)
+{
+    // Every path of a scan begins with the scanned folder, so the name begins where that
+    // folder's own "\downloads" does, whatever folders of that name lie above it.
+    if (path.size() >= meshPath.size() && std::string_view(path).substr(0, meshPath.size()) == meshPath) {
+        const std::size_t position = mfstrUpperCase(meshPath).rfind(kDownloadsName);
+        if (position != std::string::npos)
+            return path.substr(position);
+    }
+    return mfstrRelativePackageName(path);
 }
 
 void gsRemoveDecompressionLog() { gsKillFile(platform::gfstrAppPath() + "\\DecompError.log"); }
@@ -234,31 +282,43 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         // folder the walk found it in, and entered here in list order once the list is complete.
         ScanReadAhead reads(gintScanReadThreads());
         std::int32_t count = 0;
+        std::int32_t handedOver = 0;
+        std::vector<UnlistedEntry> unlisted;
         {
             const platform::PhaseTimer timer(platform::Phase::Listing);
-            count = gflngFindFiles(meshPath, "*.package",
-                                   [&reads](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
-                                       reads.Add(folder, std::move(name));
-                                   });
+            count = gflngFindFiles(
+                meshPath, "*.package",
+                [&](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
+                    ++handedOver;
+                    reads.Add(folder, std::move(name));
+                },
+                [&](const std::string& path, const Failure& failure) {
+                    unlisted.push_back({handedOver, path, mfstrErrorCodeText(failure.Number(), failure.Description())});
+                });
         }
         reads.Finish(count);
         const std::int32_t step = count / 25 + 1;
 
+        std::size_t nextUnlisted = 0;
         for (std::int32_t m = 1; m <= count; ++m) {
+            msListUnlistedBefore(m, unlisted, nextUnlisted, meshPath);
             const PackageRead& read = reads.Take(m);
             gsReplayStep(read.IndexStep);
             if (read.IndexDamage.Number != 0) {
-                msListUnreadable(read.Path, read.IndexDamage);
+                msListUnreadable(read.Path, meshPath, read.IndexDamage);
             } else if (read.HasHackCode) {
                 gsReplayStep(read.LoadStep);
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
                 if (read.LoadDamage.Number != 0)
-                    msListUnreadable(read.Path, read.LoadDamage);
+                    msListUnreadable(read.Path, meshPath, read.LoadDamage);
                 else
-                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path), read.Folder, tables);
+                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path, meshPath), read.Folder, tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);
         }
+        // A walk that failed scans nothing (its count is 0), and lists nothing it passed over.
+        if (count == handedOver)
+            msListUnlistedBefore(count + 1, unlisted, nextUnlisted, meshPath);
     });
 }

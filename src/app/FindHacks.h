@@ -53,3 +53,7 @@ void gsRemoveDecompressionLog();
 // A package path from its first "\downloads" (without regard to case) on, in its own case;
 // raises 5 when the path holds none.
 std::string mfstrRelativePackageName(const std::string& path);
+// The same for a path of a scan of `meshPath`: from the scanned folder's own "\downloads" on,
+// so that a folder of that name above it (Documents in D:\Downloads\Docs) is not taken for it.
+// A path outside `meshPath`, or a `meshPath` without such a name, falls back to the rule above.
+std::string mfstrRelativePackageName(const std::string& path, std::string_view meshPath);

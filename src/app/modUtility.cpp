@@ -34,6 +34,16 @@ private:
     std::set<platform::FolderIdentity> seen_;
 };
 
+// Hands a folder or entry that failed on its own to `unlisted`, when there is one, so that the
+// walk passes it over; false for any other failure, which ends the walk.
+bool mfblnPassOver(const UnlistedSink& unlisted, const std::string& windowsPath, const Failure& failure)
+{
+    if (!unlisted || !gfblnFailureOfOneEntry(failure))
+        return false;
+    unlisted(windowsPath, failure);
+    return true;
+}
+
 } // namespace
 
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
@@ -54,7 +64,8 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
     return count;
 }
 
-std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, const FoundFileSink& found)
+std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, const FoundFileSink& found,
+                            const UnlistedSink& unlisted)
 {
     std::int32_t result = 0;
     gfblnRunHandled(kModule, "gflngFindFiles", [&] {
@@ -81,6 +92,7 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             // The start folder is looked up here, where the walk first moves to it; a start
             // folder that is not there lists nothing, as a directory search finds nothing there.
             if (index == 0) {
+                gstrErrData = "Error Data = " + startFolder;
                 if (auto start = platform::gudtFindFolder(startFolder))
                     folders.Add(std::move(*start));
             }
@@ -88,9 +100,14 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
                 break;
             const std::shared_ptr<const platform::Folder> shared = folders.At(index);
             const platform::Folder& folder = *shared;
+            // A failure to list the folder names the folder, not the last entry of the one before.
+            gstrErrData = "Error Data = " + folder.Windows;
+            std::vector<platform::FolderEntry> listed;
+            if (!gfblnStepCompleted(
+                    [&] { listed = platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders); },
+                    [&](const Failure& failure) { return index > 0 && mfblnPassOver(unlisted, folder.Windows, failure); }))
+                continue;
             bool folderAnswered = false;
-            std::vector<platform::FolderEntry> listed =
-                platform::gudtListFolderEntries(folder, "*.*", platform::ListKind::FilesAndFolders);
             for (const platform::FolderEntry& entry : listed) {
                 const std::string& name = entry.Name;
                 glngErrLocation = 3000;
@@ -104,9 +121,13 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
                             folders.Add(std::move(*subfolder));
                     },
                     // An entry with a bad name or one that vanished is skipped; the walk goes on.
-                    [](const Failure& failure) {
-                        return glngErrLocation == 3000 &&
-                               (failure.Number() == errBadFileName || failure.Number() == errFileNotFound);
+                    [&](const Failure& failure) {
+                        if (failure.Number() == errBadFileName || failure.Number() == errFileNotFound)
+                            return true;
+                        // A file's own failure is told when it is opened.
+                        if (unlisted && entry.Type == platform::HostEntryType::File && gfblnFailureOfOneEntry(failure))
+                            return true;
+                        return mfblnPassOver(unlisted, folder.Windows + "\\" + name, failure);
                     });
             }
             if (validPattern)

@@ -29,6 +29,19 @@ Failure::Failure(std::int32_t number, std::string description)
 {
 }
 
+bool gfblnFailureOfOneEntry(const Failure& failure) noexcept
+{
+    switch (failure.Number()) {
+    case errBadFileName:
+    case errFileNotFound:
+    case errDeviceIO:
+    case errPermission:
+    case errPathFileAccess:
+    case errPathNotFound: return true;
+    default: return false;
+    }
+}
+
 void gsRaise(std::int32_t number) { throw Failure(number); }
 
 void gsRaiseDamaged(std::int32_t number) { throw DamagedContent(number); }

@@ -53,6 +53,12 @@ public:
     explicit DamagedContent(std::int32_t number) : Failure(number) { damage_ = true; }
 };
 
+// True for a failure that concerns one file or folder and nothing beyond it: not there (53, 76),
+// refused or held by another program (70), not a file that can be read (75), a name the host
+// will not take (52), a read the device failed (57). A scan lists such an entry and goes on;
+// running out of memory or a full disk are about the whole run.
+bool gfblnFailureOfOneEntry(const Failure& failure) noexcept;
+
 [[noreturn]] void gsRaise(std::int32_t number);
 [[noreturn]] void gsRaiseDamaged(std::int32_t number);
 

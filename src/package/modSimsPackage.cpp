@@ -32,18 +32,23 @@ private:
     platform::InputFile& file_;
 };
 
-bool mfblnIsDamage(const Failure& failure)
+// Whether a failure is the package's own, for its caller to list: damaged bytes, or a file that
+// could not be opened or read (vanished since it was listed, held by another program, refused,
+// replaced by a folder or a device, failing on the disk).
+bool mfblnPackageOwnFailure(const Failure& failure)
 {
     // A file that ends before its own tables, read through the file rather than the reader, is
     // damaged all the same.
-    return failure.IsDamage() || failure.Number() == errPastEnd || failure.Number() == errBadRecord;
+    return failure.IsDamage() || failure.Number() == errPastEnd || failure.Number() == errBadRecord ||
+           gfblnFailureOfOneEntry(failure);
 }
 
-// The handler of the two package readers: damage goes to the caller, everything else to the
-// trap. The error globals keep the location code and file name of the failing step.
+// The handler of the two package readers: what is the package's own goes to the caller,
+// everything else to the trap. The error globals keep the location code and file name of the
+// failing step.
 void msHandleLoadFailure(const Failure& failure, std::string_view procedure, PackageDamage& damage)
 {
-    if (mfblnIsDamage(failure)) {
+    if (mfblnPackageOwnFailure(failure)) {
         damage.Number = failure.Number();
         damage.Description = failure.Description();
         return;

@@ -80,9 +80,11 @@ struct PackageFile {
     std::shared_ptr<const ResourceBytes> Contents;
 };
 
-// How a loader tells its caller that a package's bytes are damaged (a count, offset or size
-// pointing outside the file): Number is 0 after a load that did not meet damage, otherwise the
-// error number and its description. Damage never reaches the error trap.
+// How a loader tells its caller that a package could not be read: its bytes are damaged (a
+// count, offset or size pointing outside the file), or the file could not be opened or read (it
+// vanished, another program holds it, it is refused, it is no longer a file, the disk failed).
+// Number is 0 after a load that met none of these, otherwise the error number and its
+// description. None of these reaches the error trap.
 struct PackageDamage {
     std::int32_t Number = 0;
     std::string Description;

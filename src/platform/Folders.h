@@ -128,12 +128,12 @@ void gsMakeFolder(std::string_view windowsPath);
 
 // ---- Fault seam ----------------------------------------------------------------------------
 
-enum class FileOperation { GetAttr, SetAttrNormal, Delete, MakeFolder, OpenFile };
+enum class FileOperation { GetAttr, SetAttrNormal, Delete, MakeFolder, OpenFile, ListFolder };
 
 // Called before each operation with the Windows form of the entry's path; a result other than
 // 0 is raised as that error number instead of doing the operation. Tests use it for failures
 // a host cannot be made to give on demand: a locked file (as root, permission bits do not stop
-// deletion), a device error. An empty hook removes it. A scan opens files on several threads
+// deletion), a folder the user may not list, a device error. An empty hook removes it. A scan opens files on several threads
 // at once, so the hook may be called on any of them; it is set only while no scan runs.
 using FaultHook = std::function<std::int32_t(FileOperation operation, std::string_view windowsPath)>;
 void gsSetFaultHook(FaultHook hook);

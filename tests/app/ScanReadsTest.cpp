@@ -20,6 +20,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -210,17 +211,29 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
     for (int i = 0; i < 200; ++i)
         Put("Many/Hack " + std::to_string(i) + ".package", gudtBuildPackage(hack).Bytes);
 
-    const std::vector<std::pair<const char*, std::vector<Fault>>> cases = {
-        {"the index read refused", {{"Hack 17.", 1, errPermission}}},
-        {"the whole load failing", {{"Hack 5.", 2, errDeviceIO}}},
+    // Out of memory is no package's own failure and goes to the trap; the others are the
+    // package's own: it is listed as unreadable with its error, and the scan goes on.
+    const std::vector<std::tuple<const char*, std::vector<Fault>, std::size_t>> cases = {
+        {"the index read out of memory", {{"Hack 17.", 1, errOutOfMemory}}, 1},
+        {"the whole load out of memory", {{"Hack 5.", 2, errOutOfMemory}}, 1},
         {"two failures, the later package's first in time",
-         {{"Hack 150.", 1, errPermission}, {"Hack 3.", 2, errDeviceIO}}},
-        {"a sample package vanishing", {{"ModernChair", 1, errFileNotFound}}},
+         {{"Hack 150.", 1, errOutOfMemory}, {"Hack 3.", 2, errOutOfMemory}}, 2},
+        {"a sample package vanishing", {{"ModernChair", 1, errFileNotFound}}, 0},
+        {"refused, held by another program, failing on the disk, no longer a file",
+         {{"Hack 17.", 1, errPermission}, {"Hack 5.", 2, errDeviceIO}, {"Hack 150.", 2, errPermission},
+          {"Hack 3.", 1, errPathFileAccess}, {"Hack 99.", 1, errPathNotFound}},
+         0},
     };
-    for (const auto& [what, faults] : cases) {
+    for (const auto& [what, faults, traps] : cases) {
         inject(faults);
         const ScanOutcome plain = Scan(0);
-        ASSERT_EQ(plain.Traps.size(), faults.size()) << what << ": " << testing::PrintToString(plain.Traps);
+        ASSERT_EQ(plain.Traps.size(), traps) << what << ": " << testing::PrintToString(plain.Traps);
+        if (traps == 0) {
+            EXPECT_TRUE(plain.Completed) << what;
+            const auto listed = std::count_if(plain.Rows.begin(), plain.Rows.end(),
+                                              [](const std::string& row) { return row.starts_with("unreadable "); });
+            EXPECT_EQ(static_cast<std::size_t>(listed), faults.size() + 1) << what;  // and the sample's damaged one
+        }
         for (int threads : {2, 8}) {
             inject(faults);
             EXPECT_TRUE(Scan(threads) == plain) << what << ": " << threads << " threads";
@@ -232,7 +245,7 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
     std::vector<std::vector<std::string>> atTrap;
     gsSetErrorTrapPresenter([&] { atTrap.push_back(mudtTableRows()); });
     for (int threads : {0, 8}) {
-        inject({{"Hack 120.", 1, errPermission}});
+        inject({{"Hack 120.", 1, errOutOfMemory}});
         Scan(threads);
     }
     ASSERT_EQ(atTrap.size(), 2u);

@@ -141,8 +141,10 @@ TEST_F(Utility, FindFilesTrapsEveryOtherFailure)
         // The last entry of A, a file whose attributes the listing settles: the fault still shows.
         {start, start + "\\x.package.bak",
          {3000, 57, "Device I/O error", "modUtility", "gflngFindFiles", "Error Data = " + start + "\\x.package.bak"}},
-        // 52 is excused only at 3000: a bad start folder fails where the walk moves to it.
-        {start + "\\bad?", "", {2000, 52, "Bad file name or number", "modUtility", "gflngFindFiles", "before"}},
+        // 52 is excused only at 3000: a bad start folder fails where the walk moves to it, and
+        // the error record names it.
+        {start + "\\bad?", "",
+         {2000, 52, "Bad file name or number", "modUtility", "gflngFindFiles", "Error Data = " + start + "\\bad?"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start);

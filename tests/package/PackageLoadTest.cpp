@@ -122,33 +122,64 @@ TEST_F(PackageLoad, UnusableNameIsPassedOverQuietly)
     ExpectNoRecord();
 }
 
-TEST_F(PackageLoad, MissingFileGoesToTheTrap)
+// A file that cannot be opened is the package's own failure, told to the caller as damage is:
+// it vanished, it is refused, it is a folder or a device now, or the disk failed. Only what is
+// not about the one file (out of memory) goes to the trap.
+TEST_F(PackageLoad, FilesThatCannotBeOpenedAreToldToTheCaller)
 {
-    const std::string path = WinPath(Scratch() / "absent.package");
+    const std::string absent = WinPath(Scratch() / "absent.package");
+    std::filesystem::create_directories(Scratch() / "folder.package");
+    const std::string folder = WinPath(Scratch() / "folder.package");
+    const std::string locked = WinPath(Scratch() / "locked.package");
+    WriteFile(Scratch() / "locked.package", gudtBuildPackage({2, {}, {}}).Bytes);
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+        if (operation != platform::FileOperation::OpenFile)
+            return 0;
+        return path == locked ? errPermission : path.find("hungry") != std::string_view::npos ? errOutOfMemory : 0;
+    });
+    const struct {
+        std::string path;
+        std::int32_t number;
+        const char* description;
+    } cases[] = {
+        {absent, 53, "File not found"},
+        {folder, 75, "Path/File access error"},
+        {locked, 70, "Permission denied"},
+        {WinPath(Scratch()) + "\\" + std::string(300, 'n'), 52, "Bad file name or number"},  // the full load only
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        trapCalls.clear();
+        std::vector<PackageIndexEntry> index;
+        PackageDamage damage;
+        gsLoadPackageIndexOnly(c.path, index, damage);
+        // An unusable name is passed over by the index read without a trace.
+        EXPECT_EQ(damage.Number, c.number == 52 ? 0 : c.number);
+        EXPECT_EQ(index.size(), 1u);
+        PackageFile package;
+        gsLoadPackage(c.path, package, damage);
+        EXPECT_EQ(damage.Number, c.number);
+        EXPECT_EQ(damage.Description, c.description);
+        EXPECT_EQ(gstrErrData, "Filename = " + c.path);
+        EXPECT_TRUE(trapCalls.empty());
+    }
+
+    trapCalls.clear();
+    const std::string hungry = WinPath(Scratch() / "hungry.package");
     std::vector<PackageIndexEntry> index;
-    gsLoadPackageIndexOnly(path, index);
-    ASSERT_EQ(trapCalls.size(), 1u);
-    EXPECT_EQ(trapCalls[0].Number, 53);
-    EXPECT_EQ(trapCalls[0].Description, "File not found");
-    EXPECT_EQ(trapCalls[0].Module, "modSimsPackage");
+    PackageDamage damage;
+    gsLoadPackageIndexOnly(hungry, index, damage);
+    PackageFile package;
+    gsLoadPackage(hungry, package, damage);
+    ASSERT_EQ(trapCalls.size(), 2u);
+    EXPECT_EQ(trapCalls[0].Number, 7);
     EXPECT_EQ(trapCalls[0].Procedure, "gsLoadPackageIndexOnly");
     EXPECT_EQ(trapCalls[0].Location, 2500);
-    EXPECT_EQ(trapCalls[0].Data, "Filename = " + path);
-
-    trapCalls.clear();
-    PackageFile package;
-    gsLoadPackage(path, package);
-    ASSERT_EQ(trapCalls.size(), 1u);
-    EXPECT_EQ(trapCalls[0].Number, 53);
-    EXPECT_EQ(trapCalls[0].Procedure, "gsOpenPackageFile");
-    EXPECT_EQ(trapCalls[0].Location, 1000);
-    EXPECT_EQ(trapCalls[0].Data, "Filename = " + path);
-
-    // The full load does not excuse an unusable name.
-    trapCalls.clear();
-    gsLoadPackage(WinPath(Scratch()) + "\\" + std::string(300, 'n'), package);
-    ASSERT_EQ(trapCalls.size(), 1u);
-    EXPECT_EQ(trapCalls[0].Number, 52);
+    EXPECT_EQ(trapCalls[0].Data, "Filename = " + hungry);
+    EXPECT_EQ(trapCalls[1].Procedure, "gsOpenPackageFile");
+    EXPECT_EQ(trapCalls[1].Location, 1000);
+    EXPECT_EQ(damage.Number, 0);
+    platform::gsSetFaultHook({});
 }
 
 TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)

@@ -1,10 +1,13 @@
 // Damaged downloads through the whole scan: one damaged package sits among the sample game's
 // packages. Whatever its damage, the scan ends without the error trap, the package is listed as
 // unreadable or passed over, memory stays below a fixed bound, and the report of every other
-// package is exactly what it was without it.
+// package is exactly what it was without it. The same holds for a package or folder that cannot
+// be opened, listed or read: vanished or replaced while the scan runs, refused, or held by
+// another program.
 
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
+#include "app/ScanReads.h"
 #include "app/modSims2General.h"
 #include "package/modSimsPackage.h"
 #include "platform/AppInfo.h"
@@ -17,6 +20,10 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +60,7 @@ protected:
     }
     void TearDown() override
     {
+        platform::gsSetFaultHook({});
         platform::gsSetAppPath("");
         TrapTest::TearDown();
     }
@@ -276,6 +284,144 @@ TEST_F(DamagedDownload, NamesFromLongStreamsMatchTheWholeDecoding)
         const std::string whole = Decompress(streams[i]).substr(0, 64);
         EXPECT_EQ(NewBHAVNames(), std::vector<std::string>{whole.substr(0, whole.find('\0'))}) << "stream " << i;
     }
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+// A package that changes between the listing and its read, as players' moves and sync tools
+// change them while a scan runs: at its n-th opening (1 the index read, 2 the whole load) the
+// fault hook changes it on the host, then lets the opening go on. It is listed with the error
+// its read met, and every other package is reported as before.
+TEST_F(DamagedDownload, PackagesThatChangeWhileTheScanRunsAreListed)
+{
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        int opening;
+        std::function<void(const fs::path&)> change;
+        std::string code;
+    } cases[] = {
+        {"deleted", 1, [](const fs::path& p) { fs::remove(p); }, "53 - File not found"},
+        {"deleted before the whole load", 2, [](const fs::path& p) { fs::remove(p); }, "53 - File not found"},
+        {"renamed", 1, [](const fs::path& p) { fs::rename(p, p.parent_path() / "Victim.bak"); }, "53 - File not found"},
+        {"replaced by a folder", 1,
+         [](const fs::path& p) {
+             fs::remove(p);
+             fs::create_directory(p);
+         },
+         "75 - Path/File access error"},
+        // Opening a pipe must neither wait for a writer nor read one.
+        {"replaced by a named pipe", 2,
+         [](const fs::path& p) {
+             fs::remove(p);
+             ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0);
+         },
+         "75 - Path/File access error"},
+        {"replaced by a link to a device", 1,
+         [](const fs::path& p) {
+             fs::remove(p);
+             fs::create_symlink("/dev/zero", p);
+         },
+         "75 - Path/File access error"},
+    };
+    for (const auto& c : cases) {
+        for (int threads : {0, 4}) {
+            SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(threads) + " threads");
+            fs::remove_all(Victim());
+            fs::remove(Downloads() / "Victim.bak");
+            WriteFile(Victim(), gudtBuildPackage(VictimPlan()).Bytes);
+            std::mutex lock;
+            int openings = 0;
+            const std::string victim = gstrSims2DataPath + "\\downloads\\Victim.package";
+            platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+                if (operation == platform::FileOperation::OpenFile && path == victim) {
+                    const std::lock_guard<std::mutex> hold(lock);
+                    if (++openings == c.opening)
+                        c.change(Victim());
+                }
+                return 0;
+            });
+            gsSetScanReadThreads(threads);
+            EXPECT_EQ(ScanBody(), WithUnreadable(c.code));
+            EXPECT_EQ(gstrErrData, "");
+        }
+    }
+    gsSetScanReadThreads(-1);
+    fs::remove_all(Victim());
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+// A folder below Downloads that cannot be listed, or whose entry cannot be examined, is listed
+// by its name with its error and passed over; the scan goes on. Only the Downloads folder's own
+// failure ends the scan, and the error record then names it.
+TEST_F(DamagedDownload, FoldersThatCannotBeListedArePassedOver)
+{
+    namespace fs = std::filesystem;
+    WriteFile(Downloads() / "Locked" / "Inside.package", gudtBuildPackage(VictimPlan()).Bytes);
+    const std::string downloads = gstrSims2DataPath + "\\downloads";
+    const struct {
+        const char* what;
+        platform::FileOperation operation;
+        std::string failing;
+        std::int32_t number;
+        std::string line;
+    } cases[] = {
+        {"a folder the user may not list", platform::FileOperation::ListFolder, downloads + "\\Locked", 70,
+         "\\downloads\\Locked  Error Code: 70 - Permission denied"},
+        {"a folder failing on the disk", platform::FileOperation::ListFolder, downloads + "\\Locked", 57,
+         "\\downloads\\Locked  Error Code: 57 - Device I/O error"},
+        {"a folder whose kind cannot be read", platform::FileOperation::GetAttr, downloads + "\\Locked", 70,
+         "\\downloads\\Locked  Error Code: 70 - Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+            return operation == c.operation && path == c.failing ? c.number : 0;
+        });
+        std::string body = ScanBody();
+        const auto line = body.find(c.line + "\r\n");
+        ASSERT_NE(line, std::string::npos) << body;
+        EXPECT_EQ(body.erase(line, c.line.size() + 2), baseline);
+        EXPECT_TRUE(trapCalls.empty());
+    }
+
+    // The Downloads folder itself: the scan ends in the trap, which names that folder.
+    gstrErrData = "Filename = an earlier package";
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+        return operation == platform::FileOperation::ListFolder && path == downloads ? 70 : 0;
+    });
+    EXPECT_TRUE(gfblnFindHacks(downloads, {}));
+    ASSERT_EQ(trapCalls.size(), 1u);
+    EXPECT_EQ(trapCalls[0].Number, 70);
+    EXPECT_EQ(trapCalls[0].Procedure, "gflngFindFiles");
+    EXPECT_EQ(trapCalls[0].Data, "Error Data = " + downloads);
+    trapCalls.clear();
+    platform::gsSetFaultHook({});
+
+    // The host's own refusal, where the permission bits bind (not for root).
+    if (::geteuid() != 0) {
+        fs::permissions(Downloads() / "Locked", fs::perms::none);
+        std::string body = ScanBody();
+        fs::permissions(Downloads() / "Locked", fs::perms::owner_all);
+        const std::string refused = "\\downloads\\Locked  Error Code: 70 - Permission denied\r\n";
+        const auto line = body.find(refused);
+        ASSERT_NE(line, std::string::npos) << body;
+        EXPECT_EQ(body.erase(line, refused.size()), baseline);
+        EXPECT_TRUE(trapCalls.empty());
+    }
+}
+
+// Package names begin at the scanned Downloads folder, whatever folder of that name holds the
+// player's documents: the report of a game below D:\Downloads\Docs is the report of the same game
+// anywhere else.
+TEST_F(DamagedDownload, NamesBeginAtTheScannedDownloadsFolder)
+{
+    namespace fs = std::filesystem;
+    const fs::path elsewhere = Scratch() / "Downloads" / "Docs";
+    fs::create_directories(elsewhere);
+    fs::copy(Scratch() / "prefix", elsewhere / "prefix", fs::copy_options::recursive);
+    gstrSims2DataPath = WinPath(gfSampleDownloads(elsewhere / "prefix").parent_path());
+    ASSERT_NE(gstrSims2DataPath.find("\\Downloads\\Docs\\"), std::string::npos);
+    EXPECT_EQ(ScanBody(), baseline);
     EXPECT_TRUE(trapCalls.empty());
 }
 

@@ -118,6 +118,7 @@ std::optional<Folder> gudtFindSubfolder(const Folder& parent, std::string_view n
 
 std::vector<FolderEntry> gudtListFolderEntries(const Folder& folder, std::string_view pattern, ListKind kind)
 {
+    gsCheckFileFault(FileOperation::ListFolder, folder.Windows);
     if (!gfblnValidPattern(pattern))
         gsRaise(errBadFileName);
     const std::u16string patternKey = gfstrNameKey(pattern);
