@@ -292,4 +292,31 @@ TEST_F(ScanProgramRun, InstalledProgramWritesItsReportInTheUsersDataFolder)
     EXPECT_TRUE(blocked.Err.starts_with("Clashwick: Run-time error '76':")) << blocked.Err;
 }
 
+// A data folder the program must not use ends start-up with a fatal message that names it, and
+// nothing is written there, nor in the folder its Windows form would lead to.
+TEST_F(ScanProgramRun, InstalledProgramStopsAtADataFolderNotItsOwn)
+{
+    namespace fs = std::filesystem;
+    gsMakeSampleGame(Scratch() / "prefix");
+    const fs::path installed = CopyProgramTo("usr/bin");
+    WriteFile(Scratch() / "usr" / "share" / "clashwick" / "installed", "marker");
+    fs::create_directories(Scratch() / "we" / "ird" / "clashwick");
+    fs::create_directories(Scratch() / "shared" / "clashwick");
+    fs::permissions(Scratch() / "shared" / "clashwick", fs::perms::all);
+
+    const std::pair<fs::path, std::string> cases[] = {
+        {Scratch() / "we\\ird", "no Windows path leads to it."},
+        {Scratch() / "shared", "other users can write to it."},
+    };
+    for (const auto& [dataHome, why] : cases) {
+        SCOPED_TRACE(dataHome.string());
+        const ProgramRun run = RunProgram(installed, {}, {{"XDG_DATA_HOME", dataHome.string()}});
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err, "Fatal Error: Can not use the data folder " + (dataHome / "clashwick").string() + ": " + why + "\n");
+        EXPECT_FALSE(fs::exists(dataHome / "clashwick" / "temp"));
+        EXPECT_FALSE(fs::exists(Scratch() / "we" / "ird" / "clashwick" / "temp"));
+    }
+}
+
 } // namespace
