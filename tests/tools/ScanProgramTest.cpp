@@ -3,6 +3,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/modUtility.h"
+#include "platform/CodePage.h"
 #include "support/PackageWriter.h"
 #include "support/SampleGame.h"
 #include "support/TestSupport.h"
@@ -251,6 +252,37 @@ TEST_F(ScanProgramRun, StandardOutputThatCannotBeWrittenIsAFailure)
         EXPECT_NE(ReadFile(Scratch() / "program" / "temp" / "hackreport.txt").find("possible conflicts detected"),
                   std::string::npos);
     }
+}
+
+// A resource name reaches the terminal with its control characters as '?': it cannot retitle
+// the terminal or clear the screen. The report file, and the report printed to a file, keep
+// the name's bytes.
+TEST_F(ScanProgramRun, ReportOnATerminalShowsControlCharactersOfNamesAsQuestionMarks)
+{
+    gsMakeSampleGame(Scratch() / "prefix");
+    const std::string name = "\x1B]0;pwned\x07\x1B[2J\x81";  // 0x81 is U+0081 in the code page
+    for (const char* package : {"First.package", "Second.package"}) {
+        PackagePlan plan;
+        plan.Resources = {{kTypeBHAV, 0x7F0000AA, 0x1001, 0, gfstrBehaviourBody(name), false}};
+        WriteFile(gfSampleDownloads(Scratch() / "prefix") / "Odd" / package, gudtBuildPackage(plan).Bytes);
+    }
+
+    int exitCode = -1;
+    const std::string screen = RunOnTerminal(exitCode);
+    EXPECT_EQ(exitCode, 0) << screen;
+    EXPECT_NE(screen.find("Procedure Name: ?]0;pwned??[2J?\r\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x1B'), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x07'), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("\xC2\x81"), std::string::npos) << screen;
+
+    const std::string file = ReadFile(Scratch() / "program" / "temp" / "hackreport.txt");
+    EXPECT_NE(file.find("Procedure Name: " + name + "\r\n"), std::string::npos) << file;
+    const ProgramRun run = RunProgram(Scratch() / "program" / "clashwick-scan", {});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string printed = platform::gfstrWithLfLineEnds(
+        platform::gfstrFromCodePage(ReadFile(Scratch() / "program" / "temp" / "hackreport.txt")));
+    EXPECT_EQ(AfterDateLine(run.Out), AfterDateLine(printed));
+    EXPECT_NE(run.Out.find("Procedure Name: " + platform::gfstrFromCodePage(name) + "\n"), std::string::npos) << run.Out;
 }
 
 // An installed copy writes its report in the user's data folder, which it makes, and the report
