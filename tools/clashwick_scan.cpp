@@ -25,6 +25,7 @@
 #include "platform/CodePage.h"
 #include "platform/DateText.h"
 #include "platform/PhaseTimes.h"
+#include "platform/TerminalText.h"
 #include "platform/WindowServices.h"
 #include "errors/modErrorTrap.h"
 
@@ -55,8 +56,7 @@ bool msPrintFacts(bool json)
             facts = gudtScanFacts();
         }
         const platform::PhaseTimer timer(platform::Phase::Report);
-        for (const std::string_view package : facts.NotCompared)
-            std::cerr << "Could not compare the copies in " << package << ": they count as different.\n";
+        std::cerr << gfstrNotComparedLines(facts);
         std::cout << (json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts)) << std::flush;
     });
 }
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     // An unexpected failure writes the error log, prints the error report and ends with exit code 2.
     gsSetErrorTrapPresenter(gsReportErrorToConsole);
     platform::gudtWindowServices().ShowCriticalMessage = [](const std::string& message, const std::string& title) {
-        std::cerr << title << ": " << message << "\n";
+        std::cerr << platform::gfstrPrintableLines(title + ": " + message) << "\n";
     };
 
     std::string caption;
@@ -139,8 +139,10 @@ int main(int argc, char** argv)
         return 2;
     if (output == Output::Report) {
         const platform::PhaseTimer timer(platform::Phase::Report);
-        // The report's lines end in CR LF in the file; on the terminal they end in LF.
-        std::cout << platform::gfstrWithLfLineEnds(report) << std::flush;
+        // The report's lines end in CR LF in the file; printed they end in LF. A terminal gets
+        // the names' control characters as '?'; a file or a pipe gets the report as it is.
+        const std::string text = platform::gfstrWithLfLineEnds(report);
+        std::cout << (isatty(STDOUT_FILENO) == 1 ? platform::gfstrPrintableLines(text) : text) << std::flush;
     } else if (!msPrintFacts(output == Output::Json)) {
         return 2;
     }

@@ -5,6 +5,7 @@
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
+#include "platform/TerminalText.h"
 #include "platform/WindowServices.h"
 
 #include <algorithm>
@@ -57,7 +58,8 @@ void gsReportErrorToConsole()
         platform::gudtWindowServices().EndProgram(2);
         return;
     }
-    // The log's lines end in CR LF; on the terminal they end in LF.
-    std::cerr << platform::gfstrWithLfLineEnds(report + kCrLf) << std::flush;
+    // The log's lines end in CR LF; on the terminal they end in LF, and the control characters
+    // of the names in the report show as '?'.
+    std::cerr << platform::gfstrPrintableLines(platform::gfstrWithLfLineEnds(report + kCrLf)) << std::flush;
     platform::gudtWindowServices().EndProgram(2);
 }

@@ -2,12 +2,16 @@
 
 #include "package/modBinarySupport.h"
 #include "platform/Names.h"
+#include "platform/TerminalText.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// Names are shown with their control characters as '?'.
+using platform::gfstrPrintable;
 
 bool mfblnSeparator(char c) { return std::strchr(" _-.()[]", c) != nullptr && c != '\0'; }
 bool mfblnDigit(char c) { return c >= '0' && c <= '9'; }
@@ -48,25 +52,6 @@ std::string mfstrModStem(std::string_view name)
     return stem;
 }
 
-// The text with its control characters (C0, DEL and, in UTF-8, C1) shown as '?': a name taken
-// from a stranger's package must not move the cursor, change colours or retitle the terminal.
-std::string mfstrPrintable(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-            static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-            out += '?';
-            ++i;
-        } else {
-            out += c < 0x20 || c == 0x7F ? '?' : text[i];
-        }
-    }
-    return out;
-}
-
 std::string mfstrCount(std::int64_t count, std::string_view one, std::string_view many)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -82,7 +67,7 @@ std::string mfstrPairLine(const PairFact& pair)
         first = pair.First;
         second = pair.Second;
     }
-    std::string line = mfstrPrintable(first) + " and " + mfstrPrintable(second) + " share " + mfstrCount(pair.Shared, "resource", "resources") + ", " +
+    std::string line = gfstrPrintable(first) + " and " + gfstrPrintable(second) + " share " + mfstrCount(pair.Shared, "resource", "resources") + ", " +
                        std::to_string(pair.Identical) + " identical";
     const bool oneMod = sameFile || gfblnNamesOfOneMod(first, second);
     if (pair.Identical == pair.Shared)
@@ -97,11 +82,11 @@ std::string mfstrPairLine(const PairFact& pair)
 void msAppendConflict(std::string& out, const ConflictFact& fact)
 {
     out += fact.TypeName;
-    out += " \"" + mfstrPrintable(fact.Name) + "\" (group 0x" + gfstrBinToHex(fact.GroupID.Bytes()) + ", instance 0x" +
+    out += " \"" + gfstrPrintable(fact.Name) + "\" (group 0x" + gfstrBinToHex(fact.GroupID.Bytes()) + ", instance 0x" +
            gfstrBinToHex(fact.InstanceID.Bytes()) + ")\n";
     for (const std::string_view package : fact.Packages)
-        out += "  " + mfstrPrintable(package) + "\n";
-    out += "  winner: " + mfstrPrintable(fact.Winner()) + "\n";
+        out += "  " + gfstrPrintable(package) + "\n";
+    out += "  winner: " + gfstrPrintable(fact.Winner()) + "\n";
     std::vector<std::string_view> packages = fact.Packages;
     std::sort(packages.begin(), packages.end());
     if (std::adjacent_find(packages.begin(), packages.end()) != packages.end())
@@ -153,7 +138,15 @@ std::string gfstrFactsExplained(const ScanFacts& facts)
     if (!facts.Unreadable.empty()) {
         out += "\nThese packages could not be read:\n";
         for (const PackageRef& package : facts.Unreadable)
-            out += "  " + mfstrPrintable(package.PackageName) + ": " + package.ErrorCode + "\n";
+            out += "  " + gfstrPrintable(package.PackageName) + ": " + package.ErrorCode + "\n";
     }
+    return out;
+}
+
+std::string gfstrNotComparedLines(const ScanFacts& facts)
+{
+    std::string out;
+    for (const std::string_view package : facts.NotCompared)
+        out += "Could not compare the copies in " + gfstrPrintable(package) + ": they count as different.\n";
     return out;
 }

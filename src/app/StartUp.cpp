@@ -52,6 +52,12 @@ bool gfblnStartUp(std::string& caption)
             platform::gsMakeFolder(tempFolder);
         caption = gfstrMainCaption(kAppVersion);
         gsInitTypeIDs();
+    } catch (const platform::UnusableFolder& unusable) {
+        // A program folder the host refuses (a data folder not the user's own, or one its
+        // Windows path does not lead to) ends the program as a missing game folder does, with a
+        // message that names it; nothing is written there, nor anywhere else.
+        msEndProgram(unusable.Description(), "Fatal Error");
+        return false;
     } catch (...) {
         const Failure failure = gudtCaughtFailure();
         msEndProgram("Run-time error '" + std::to_string(failure.Number()) + "':\n\n" + failure.Description(),

@@ -1,7 +1,8 @@
 #pragma once
 // Start-up of the main window: finds the game's folders, stops with a fatal message when one is
-// missing, makes the temp folder, sets the caption and fills the identifier table. The window
-// program and the headless program run the same steps.
+// missing or the program folder is refused (platform::UnusableFolder), makes the temp folder,
+// sets the caption and fills the identifier table. The window program and the headless program
+// run the same steps.
 
 #include "app/AppIdentity.h"
 

@@ -233,15 +233,35 @@ TEST_F(ConflictFacts, JsonEscapesEveryTextAndListsTheUnreadable)
     EXPECT_EQ(keys, (std::vector<std::string>{"type", "group", "instance", "name", "packages", "identical", "winner"}));
 }
 
-// A name from a package cannot drive the terminal: its control characters are shown as '?'.
+// A name from a package or a file cannot drive the terminal: its control characters are shown
+// as '?', in the explained facts and in the lines that name the packages not compared.
 TEST_F(ConflictFacts, ExplainShowsControlCharactersAsQuestionMarks)
 {
     // ESC, BEL, two bytes the code page maps to C1 controls, DEL.
     const std::string name = "Red\x1B[31m\x07\x81\x9D" "2J\x7F";
-    Put("A.package", {Hack(kTypeBCON, 1, name, "a")});
-    Put("B.package", {Hack(kTypeBCON, 1, name, "a")});
-    const std::string text = gfstrFactsExplained(Scan());
-    EXPECT_NE(text.find("BCON \"Red?[31m???2J?\" (group 0x7F000001, instance 0x00000001)\n"), std::string::npos) << text;
+    // File names with a CSI as a lone byte and in UTF-8, and a right-to-left override.
+    Put("Enc\xC2\x9B" "2J.package", {Hack(kTypeBCON, 1, name, "a")});
+    Put("Flip\xE2\x80\xAE" "egakcap.package", {Hack(kTypeBCON, 1, name, "a")});
+    Put("Lone\x9B" "2J.package", {Hack(kTypeBCON, 1, name, "a")});
+    EXPECT_TRUE(gfblnFindHacks(MeshPath(), {}));
+    std::filesystem::remove(Downloads() / "Lone\x9B" "2J.package");
+    const ScanFacts facts = gudtScanFacts();
+    EXPECT_EQ(gfstrFactsExplained(facts),
+              "1 possible conflict, 0 of them harmless (every copy identical).\n"
+              "\n"
+              "Packages that hold the same resources, most shared first:\n"
+              "  Enc?2J and Flip?egakcap share 1 resource, 1 identical: the same content, harmless\n"
+              "  Enc?2J and Lone?2J share 1 resource, 0 identical: where they differ, the one loaded last wins\n"
+              "  Flip?egakcap and Lone?2J share 1 resource, 0 identical: where they differ, the one loaded last wins\n"
+              "\n"
+              "Conflicts. The game loads the packages in the order listed; the one loaded last wins:\n"
+              "\n"
+              "BCON \"Red?[31m???2J?\" (group 0x7F000001, instance 0x00000001)\n"
+              "  \\downloads\\Enc?2J.package\n"
+              "  \\downloads\\Flip?egakcap.package\n"
+              "  \\downloads\\Lone?2J.package\n"
+              "  winner: \\downloads\\Lone?2J.package\n");
+    EXPECT_EQ(gfstrNotComparedLines(facts), "Could not compare the copies in \\downloads\\Lone?2J.package: they count as different.\n");
 }
 
 TEST_F(ConflictFacts, NoConflictsGiveEmptyLists)

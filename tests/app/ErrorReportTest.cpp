@@ -4,6 +4,7 @@
 
 #include "app/modSims2General.h"
 #include "platform/AppInfo.h"
+#include "platform/CodePage.h"
 #include "support/TestSupport.h"
 
 #include <optional>
@@ -93,6 +94,9 @@ TEST_F(ErrorReportTest, ConsoleTrapWritesTheLogPrintsTheReportAndEndsWithTwo)
     platform::gudtWindowServices().EndProgram = [&](int code) { exitCode = code; };
     glngErrNumber = 62;
     gstrErrDescription = "Input past end of file";
+    // A name's control characters go to the log as the code page has them, to the terminal as '?'.
+    const std::string name = "C:\\Downloads\\\x1B]0;pwned\x07\xC2\x9B" "2J\xE2\x80\xAE.package";
+    gstrErrData = name;
 
     testing::internal::CaptureStderr();
     gsReportErrorToConsole();
@@ -103,8 +107,9 @@ TEST_F(ErrorReportTest, ConsoleTrapWritesTheLogPrintsTheReportAndEndsWithTwo)
     std::string lines = report + "\r\n";
     for (std::size_t at; (at = lines.find("\r\n")) != std::string::npos;)
         lines.replace(at, 2, "\n");
+    lines.replace(lines.find(name), name.size(), "C:\\Downloads\\?]0;pwned??2J?.package");
     EXPECT_EQ(printed, lines);
-    EXPECT_EQ(ReadFile(LogFile()), report + "\r\n");
+    EXPECT_EQ(ReadFile(LogFile()), platform::gfstrToCodePage(report) + "\r\n");
 }
 
 TEST_F(ErrorReportTest, ConsoleTrapEndsSilentlyWhenTheLogCannotBeWritten)

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 #include "platform/DateText.h"
+#include "platform/TerminalText.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,35 @@ TEST(CodePage, TerminalTextEndsLinesInLf)
     EXPECT_EQ(platform::gfstrWithLfLineEnds("a\r\n \r\n\r\nb\r\n"), "a\n \n\nb\n");
     EXPECT_EQ(platform::gfstrWithLfLineEnds("lone\rcr and lf\n"), "lone\rcr and lf\n");
     EXPECT_EQ(platform::gfstrWithLfLineEnds(""), "");
+}
+
+// Every control a terminal acts on becomes '?', whether it comes as a lone byte or in UTF-8;
+// every other byte, valid UTF-8 or not, stays.
+TEST(TerminalText, ControlCharactersShowAsQuestionMarks)
+{
+    struct Case {
+        std::string text;
+        std::string name;   // gfstrPrintable
+        std::string lines;  // gfstrPrintableLines
+    };
+    const Case cases[] = {
+        {"Plain Name 1.5 caf\xC3\xA9 \xE2\x82\xAC", "Plain Name 1.5 caf\xC3\xA9 \xE2\x82\xAC", "Plain Name 1.5 caf\xC3\xA9 \xE2\x82\xAC"},
+        {"\x1B]0;pwned\x07\x1B[2J", "?]0;pwned??[2J", "?]0;pwned??[2J"},
+        {"tab\tcr\rlf\ndel\x7F", "tab?cr?lf?del?", "tab?cr?lf\ndel?"},
+        {std::string("nul\0end", 7), "nul?end", "nul?end"},
+        {"csi \x9B" "2J, \x80 and \x9F alone", "csi ?2J, ? and ? alone", "csi ?2J, ? and ? alone"},
+        {"csi \xC2\x9B" "2J, \xC2\x80 \xC2\x9F encoded", "csi ?2J, ? ? encoded", "csi ?2J, ? ? encoded"},
+        {"\xC2\xA0\xC3\x9B\xC4\x80", "\xC2\xA0\xC3\x9B\xC4\x80", "\xC2\xA0\xC3\x9B\xC4\x80"},  // 0x9B, 0x80 inside a character
+        {"\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\xAF\xE2\x81\xAA", "????\xE2\x80\xAF\xE2\x81\xAA",
+         "????\xE2\x80\xAF\xE2\x81\xAA"},  // overrides and isolates; their neighbours stay
+        {"bad \xFF \xC3 \xE2\x80", "bad \xFF \xC3 \xE2?", "bad \xFF \xC3 \xE2?"},  // cut short: the lone 0x80 is a C1
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(platform::gfstrPrintable(c.text), c.name);
+        EXPECT_EQ(platform::gfstrPrintableLines(c.text), c.lines);
+    }
 }
 
 TEST(DateText, MidnightShowsTheDateAlone)

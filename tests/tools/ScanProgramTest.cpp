@@ -3,6 +3,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/modUtility.h"
+#include "platform/CodePage.h"
 #include "support/PackageWriter.h"
 #include "support/SampleGame.h"
 #include "support/TestSupport.h"
@@ -253,6 +254,37 @@ TEST_F(ScanProgramRun, StandardOutputThatCannotBeWrittenIsAFailure)
     }
 }
 
+// A resource name reaches the terminal with its control characters as '?': it cannot retitle
+// the terminal or clear the screen. The report file, and the report printed to a file, keep
+// the name's bytes.
+TEST_F(ScanProgramRun, ReportOnATerminalShowsControlCharactersOfNamesAsQuestionMarks)
+{
+    gsMakeSampleGame(Scratch() / "prefix");
+    const std::string name = "\x1B]0;pwned\x07\x1B[2J\x81";  // 0x81 is U+0081 in the code page
+    for (const char* package : {"First.package", "Second.package"}) {
+        PackagePlan plan;
+        plan.Resources = {{kTypeBHAV, 0x7F0000AA, 0x1001, 0, gfstrBehaviourBody(name), false}};
+        WriteFile(gfSampleDownloads(Scratch() / "prefix") / "Odd" / package, gudtBuildPackage(plan).Bytes);
+    }
+
+    int exitCode = -1;
+    const std::string screen = RunOnTerminal(exitCode);
+    EXPECT_EQ(exitCode, 0) << screen;
+    EXPECT_NE(screen.find("Procedure Name: ?]0;pwned??[2J?\r\n"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x1B'), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x07'), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("\xC2\x81"), std::string::npos) << screen;
+
+    const std::string file = ReadFile(Scratch() / "program" / "temp" / "hackreport.txt");
+    EXPECT_NE(file.find("Procedure Name: " + name + "\r\n"), std::string::npos) << file;
+    const ProgramRun run = RunProgram(Scratch() / "program" / "clashwick-scan", {});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string printed = platform::gfstrWithLfLineEnds(
+        platform::gfstrFromCodePage(ReadFile(Scratch() / "program" / "temp" / "hackreport.txt")));
+    EXPECT_EQ(AfterDateLine(run.Out), AfterDateLine(printed));
+    EXPECT_NE(run.Out.find("Procedure Name: " + platform::gfstrFromCodePage(name) + "\n"), std::string::npos) << run.Out;
+}
+
 // An installed copy writes its report in the user's data folder, which it makes, and the report
 // is the one a copy run from its own folder writes there; nothing is written beside it.
 TEST_F(ScanProgramRun, InstalledProgramWritesItsReportInTheUsersDataFolder)
@@ -290,6 +322,33 @@ TEST_F(ScanProgramRun, InstalledProgramWritesItsReportInTheUsersDataFolder)
     EXPECT_EQ(blocked.ExitCode, 1);
     EXPECT_EQ(blocked.Out, "");
     EXPECT_TRUE(blocked.Err.starts_with("Clashwick: Run-time error '76':")) << blocked.Err;
+}
+
+// A data folder the program must not use ends start-up with a fatal message that names it, and
+// nothing is written there, nor in the folder its Windows form would lead to.
+TEST_F(ScanProgramRun, InstalledProgramStopsAtADataFolderNotItsOwn)
+{
+    namespace fs = std::filesystem;
+    gsMakeSampleGame(Scratch() / "prefix");
+    const fs::path installed = CopyProgramTo("usr/bin");
+    WriteFile(Scratch() / "usr" / "share" / "clashwick" / "installed", "marker");
+    fs::create_directories(Scratch() / "we" / "ird" / "clashwick");
+    fs::create_directories(Scratch() / "shared" / "clashwick");
+    fs::permissions(Scratch() / "shared" / "clashwick", fs::perms::all);
+
+    const std::pair<fs::path, std::string> cases[] = {
+        {Scratch() / "we\\ird", "no Windows path leads to it."},
+        {Scratch() / "shared", "other users can write to it."},
+    };
+    for (const auto& [dataHome, why] : cases) {
+        SCOPED_TRACE(dataHome.string());
+        const ProgramRun run = RunProgram(installed, {}, {{"XDG_DATA_HOME", dataHome.string()}});
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err, "Fatal Error: Can not use the data folder " + (dataHome / "clashwick").string() + ": " + why + "\n");
+        EXPECT_FALSE(fs::exists(dataHome / "clashwick" / "temp"));
+        EXPECT_FALSE(fs::exists(Scratch() / "we" / "ird" / "clashwick" / "temp"));
+    }
 }
 
 } // namespace

@@ -1,13 +1,17 @@
 #include "platform/wine/InstalledProgram.h"
 
+#include "platform/AppInfo.h"
+#include "platform/Paths.h"
 #include "platform/wine/HostFolder.h"
 #include "platform/wine/Prefix.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::wine {
 
@@ -35,6 +39,42 @@ void msMakeHostFolders(const std::string& folder)
         if (end == std::string::npos)
             return;
     }
+}
+
+[[noreturn]] void msRefuse(std::int32_t number, const std::string& folder, std::string_view why)
+{
+    throw UnusableFolder(number, "Can not use the data folder " + folder + ": " + std::string(why));
+}
+
+// The folder holds the player's reports and error logs, so another user must not be able to
+// plant a link or a file in it, nor hand the program a folder (or a link to one) of their own:
+// as ssh judges its folder, it must be the user's and closed to writing by group and others.
+void msCheckOwnFolder(const std::string& folder)
+{
+    struct stat entry {};
+    struct stat target {};
+    if (::lstat(folder.c_str(), &entry) != 0 || ::stat(folder.c_str(), &target) != 0)
+        return;  // gone since it was made: the first write there reports it
+    if (entry.st_uid != ::geteuid() || target.st_uid != ::geteuid())
+        msRefuse(errPermission, folder, "it belongs to another user.");
+    if ((target.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        msRefuse(errPermission, folder, "other users can write to it.");
+}
+
+// The program writes through the folder's Windows form, so that form must lead back to this
+// folder: a "\" in a name reads as a separator there (".../we\ird" would be ".../we/ird"),
+// and a name Windows cannot hold leads nowhere. For a folder that is missing (it could not be
+// made) the form must lead nowhere, not to a name matched without regard to case; the first
+// write there then reports the failure.
+void msCheckReachable(const std::string& folder)
+{
+    std::optional<std::string> reached;
+    try {
+        reached = gfstrCanonicalHost(gfstrHostPath(gfstrWindowsPath(folder)));
+    } catch (const Failure&) {
+    }
+    if (folder.find('\\') != std::string::npos || reached != gfstrCanonicalHost(folder))
+        msRefuse(errBadFileName, folder, "no Windows path leads to it.");
 }
 
 } // namespace
@@ -68,6 +108,9 @@ std::string gfstrOwnFilesFolder(const std::string& programFolder)
     const std::string folder = gfstrUserDataFolder();
     if (!gfblnIsHostFolder(folder))
         msMakeHostFolders(folder);
+    if (gfblnIsHostFolder(folder))
+        msCheckOwnFolder(folder);
+    msCheckReachable(folder);
     return folder;
 }
 

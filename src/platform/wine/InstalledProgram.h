@@ -23,7 +23,10 @@ std::string gfstrUserDataFolder();
 
 // The host folder that holds the program's own files, for a program in `programFolder`: the
 // user's data folder for an installed program, made (with the folders on the way) when missing;
-// `programFolder` otherwise.
+// `programFolder` otherwise. The data folder is refused (UnusableFolder, platform/AppInfo.h,
+// naming it) when another user owns it or a link to it, when group or others can write to it
+// (70), or when its Windows form does not lead back to it (52); one that cannot be made is
+// still given, and the first write there fails with its error.
 std::string gfstrOwnFilesFolder(const std::string& programFolder);
 
 } // namespace platform::wine

@@ -4,8 +4,11 @@
 #include "support/TestSupport.h"
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +136,76 @@ TEST_F(AppInfo, InstalledProgramKeepsItsFilesInTheUsersDataFolder)
         if (c.made && c.expected.starts_with(home)) {
             EXPECT_EQ(fs::status(home + "/.local").permissions(), fs::perms::owner_all);
         }
+    }
+}
+
+// The data folder is used only when it is the user's own and closed to writing by others, and
+// when its Windows form leads back to it; otherwise the failure names it, and nothing is written
+// in the folder the Windows form would have led to.
+TEST_F(AppInfo, InstalledProgramRefusesADataFolderNotItsOwn)
+{
+    WriteFile(Scratch() / "usr" / "share" / "clashwick" / "installed", "marker");
+    const std::string program = (Scratch() / "usr" / "bin").string();
+    const fs::path data = Scratch() / "data" / "clashwick";
+    // Another user's folder: as root one is made; otherwise a link to the root folder, which
+    // root owns, stands for one.
+    const auto makeForeign = [](const fs::path& folder) {
+        if (::geteuid() == 0) {
+            fs::create_directories(folder);
+            ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+        } else {
+            fs::create_directories(folder.parent_path());
+            fs::create_directory_symlink("/", folder);
+        }
+    };
+
+    struct Case {
+        const char* name;
+        std::string dataHome;
+        std::function<void()> prepare;
+        std::optional<std::int32_t> refused;  // the number, or nothing when the folder is used
+        std::string why;
+    };
+    const std::string weird = (Scratch() / "we\\ird").string();
+    const Case cases[] = {
+        {"own, made here", (Scratch() / "data").string(), [] {}, std::nullopt, ""},
+        {"own, readable by others", (Scratch() / "data").string(),
+         [&] { fs::create_directories(data); fs::permissions(data, fs::perms(0755)); }, std::nullopt, ""},
+        {"a backslash, another folder where its Windows form leads", weird,
+         [&] { fs::create_directories(Scratch() / "we" / "ird" / "clashwick"); }, 52, "no Windows path leads to it."},
+        {"a backslash, nothing where its Windows form leads", weird, [] {}, 52, "no Windows path leads to it."},
+        {"writable by the group", (Scratch() / "data").string(),
+         [&] { fs::create_directories(data); fs::permissions(data, fs::perms(0770)); }, 70, "other users can write to it."},
+        {"writable by others", (Scratch() / "data").string(),
+         [&] { fs::create_directories(data); fs::permissions(data, fs::perms(0703)); }, 70, "other users can write to it."},
+        {"another user's", (Scratch() / "data").string(), [&] { makeForeign(data); }, 70, "it belongs to another user."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* top : {"data", "we", "we\\ird"})
+            fs::remove_all(Scratch() / top);
+        const ScopedEnvironment dataHome("XDG_DATA_HOME", c.dataHome);
+        c.prepare();
+        const std::string folder = c.dataHome + "/clashwick";
+        try {
+            EXPECT_EQ(platform::wine::gfstrOwnFilesFolder(program), folder);
+            EXPECT_FALSE(c.refused);
+        } catch (const platform::UnusableFolder& unusable) {
+            EXPECT_EQ(unusable.Number(), c.refused);
+            EXPECT_EQ(unusable.Description(), "Can not use the data folder " + folder + ": " + c.why);
+        }
+        EXPECT_FALSE(fs::exists(Scratch() / "we" / "ird" / "clashwick" / "temp"));
+    }
+    // A link to the user's own folder that another user made is theirs to point elsewhere.
+    if (::geteuid() == 0) {
+        fs::remove_all(Scratch() / "data");
+        fs::create_directories(Scratch() / "own");
+        fs::permissions(Scratch() / "own", fs::perms::owner_all);
+        fs::create_directories(Scratch() / "data");
+        fs::create_directory_symlink(Scratch() / "own", data);
+        ASSERT_EQ(::lchown(data.c_str(), 65534, 65534), 0);
+        const ScopedEnvironment dataHome("XDG_DATA_HOME", (Scratch() / "data").string());
+        EXPECT_EQ(testsupport::RaisedBy([&] { platform::wine::gfstrOwnFilesFolder(program); }), 70);
     }
 }
 
