@@ -111,22 +111,21 @@ bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText)
         const platform::PhaseTimer timer(platform::Phase::Report);
         const std::string reportPath = gfstrHackReportPath();
         platform::OutputFile report(reportPath);
-        report.Write(platform::gfstrToCodePage("Report Start " + hooks.DateText()));
-        report.Write(kCrLf);
-        report.Write(" ");
-        report.Write(kCrLf);
+        std::string written = platform::gfstrToCodePage("Report Start " + hooks.DateText());
+        written += kCrLf;
+        written += " ";
+        written += kCrLf;
+        report.Write(written);
 
         glngErrLocation = 2000;
         std::int32_t conflicts = 0;
-        report.Write(gfstrReportBody(conflicts));
+        const std::string body = gfstrReportBody(conflicts);
+        report.Write(body);
+        written += body;
         report.Close();
 
         glngErrLocation = 3000;
-        std::string fileBytes;
-        {
-            platform::InputFile readBack(reportPath);
-            fileBytes = readBack.ReadAll();
-        }
-        displayText = platform::gfstrFromCodePage(mfstrLinesWithCrLf(fileBytes));
+        // What is shown is what this scan wrote: another run may replace the file meanwhile.
+        displayText = platform::gfstrFromCodePage(mfstrLinesWithCrLf(written));
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The Scan command: runs the scan, writes temp\hackreport.txt from the resource tables and
-// reads it back for display. The main window and the headless program both run it.
+// gives the lines written for display. The main window and the headless program both run it.
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +23,7 @@ std::string gfstrReportBody(std::int32_t& conflicts);
 // The report file's path: the program folder followed by "\temp\hackreport.txt".
 std::string gfstrHackReportPath();
 
-// Runs the command. On success `displayText` holds the file's lines, each followed by CR LF,
-// decoded for display. A failure goes to the error trap under "frmHackMain"/"cmdScan_Click"
+// Runs the command. On success `displayText` holds the lines written to the file, each followed
+// by CR LF, decoded for display (never read back: another run may have replaced the file since). A failure goes to the error trap under "frmHackMain"/"cmdScan_Click"
 // and the result is false.
 bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText);

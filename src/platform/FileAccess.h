@@ -41,21 +41,32 @@ private:
     std::int64_t size_ = 0;
 };
 
-// A file created (or truncated) for writing; closed by Close() or the destructor.
+// A file written whole: the bytes go to a new file of a name of its own beside it, which
+// Close() renames over the file, so that a reader (another run of the program, say) sees the
+// old file or the new one, never a part of either, and a write that fails leaves the old file
+// as it was. The file itself is never opened: a link or a named pipe planted in its place is
+// never followed or waited on. An existing entry that is not a regular file (a folder, a link,
+// a pipe, a device) is refused with 75, a read-only file with 70, at once.
 class OutputFile {
 public:
     explicit OutputFile(std::string_view windowsPath);
+    // Without Close(), the new file is removed and the old one stays.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     void Write(std::string_view bytes);
-    // Flushes and closes, raising the failure of a write that could not complete (61, 57).
+    // Flushes, closes and puts the new file in place of the old, raising the failure of a
+    // write that could not complete (61, 57) or of the replacement.
     void Close();
 
 private:
+    void Discard() noexcept;  // closes and removes the new file
+
     int fd_ = -1;
     std::string buffer_;
+    std::string target_;     // the file, as the host names it
+    std::string temporary_;  // the new file beside it, as the host names it
 };
 
 } // namespace platform

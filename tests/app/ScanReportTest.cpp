@@ -3,6 +3,7 @@
 #include "app/modSims2General.h"
 #include "package/modSimsPackage.h"
 #include "platform/AppInfo.h"
+#include "platform/Folders.h"
 #include "support/PackageWriter.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,7 @@ protected:
     }
     void TearDown() override
     {
+        platform::gsSetFaultHook({});
         platform::gsSetAppPath("");
         TrapTest::TearDown();
     }
@@ -185,6 +187,37 @@ TEST_F(ScanReport, ASecondScanReplacesTheFirst)
         Lines({"Report Start 12/6/2026 6:30:00 AM", " ", "End Of Report", " ", "0 possible conflicts detected."});
     EXPECT_EQ(Scan(), expected);
     EXPECT_EQ(displayText, expected);
+}
+
+// Another run (a second window, a script) may replace the report file at any moment: what this
+// scan shows is what it wrote, and the file is one whole report, never a mix or a cut one.
+TEST_F(ScanReport, TheReportShownIsTheOneWrittenWhateverReplacesTheFile)
+{
+    Put("One.package", {2, {Hack(kTypeBHAV, 0x7F000001, 1, "one")}, {}});
+    Put("Two.package", {2, {Hack(kTypeBHAV, 0x7F000001, 1, "two")}, {}});
+    const std::filesystem::path file = Scratch() / "program" / "temp" / "hackreport.txt";
+    // The other run's report lands while this one is being written or shown.
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+        if (operation == platform::FileOperation::OpenFile && path.ends_with("hackreport.txt"))
+            WriteFile(file, Lines({"Report Start another run", " ", "End Of Report", " ", "0 possible conflicts detected."}));
+        return 0;
+    });
+    const std::string written = Scan();
+    platform::gsSetFaultHook({});
+    EXPECT_EQ(displayText, written);
+    EXPECT_NE(displayText.find("1 possible conflicts detected."), std::string::npos);
+}
+
+// Package names begin at the scanned Downloads folder's own name, not at a folder of that name
+// above it.
+TEST(RelativeName, StartsAtTheScannedDownloadsFolder)
+{
+    const std::string mesh = "D:\\Downloads\\Docs\\EA Games\\The Sims 2\\downloads";
+    EXPECT_EQ(mfstrRelativePackageName(mesh + "\\Hacks\\Fix.package", mesh), "\\downloads\\Hacks\\Fix.package");
+    EXPECT_EQ(mfstrRelativePackageName(mesh + "\\Downloads\\Fix.package", mesh), "\\downloads\\Downloads\\Fix.package");
+    // Outside the scanned folder, the first such folder of the path, as without one.
+    EXPECT_EQ(mfstrRelativePackageName("C:\\X\\Downloads\\a.package", mesh), "\\Downloads\\a.package");
+    EXPECT_THROW(mfstrRelativePackageName("C:\\Docs\\a.package", mesh), Failure);
 }
 
 TEST_F(ScanReport, ProgressFollowsTheStepRule)

@@ -6,6 +6,8 @@
 #include "platform/win32/HostPath.h"
 
 #include <algorithm>
+#include <atomic>
+#include <string>
 #include <utility>
 
 #include <windows.h>
@@ -167,36 +169,66 @@ std::string InputFile::ReadAll()
 
 // ---- OutputFile ----------------------------------------------------------------------------
 
-OutputFile::OutputFile(std::string_view windowsPath)
+namespace {
+
+// A name beside the file that no other writer, in this process or another, takes at the same
+// time: with the process and a count in it.
+std::string mfstrTemporaryName(std::string_view windowsPath, unsigned attempt)
 {
-    const std::wstring path = gfstrWidePath(windowsPath);
-    // A read-only file is not overwritten. CreateFileW refuses it too, but not for an
-    // administrator on every file system (a share, Wine's as root): the attribute decides here.
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY)
-        gsRaise(errPermission);
-    // Opened, then cut to nothing: CREATE_ALWAYS would refuse an existing hidden or system file,
-    // which the program may still replace, as it does on the Wine host.
-    const HANDLE handle =
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        msRaiseOpenError(path);
-    msCheckDiskFile(handle);
-    if (!::SetEndOfFile(handle)) {
-        const DWORD error = ::GetLastError();
-        msCloseAndRaise(handle, gflngHostErrorNumber(error, PathPart::Last));
-    }
-    fd_ = HandleToLong(handle);
+    static std::atomic<unsigned> written{0};
+    const auto separator = windowsPath.find_last_of("\\/");
+    const std::string_view folder = windowsPath.substr(0, separator + 1);
+    const std::string_view name = windowsPath.substr(separator + 1);
+    return std::string(folder) + "." + std::string(name) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(written++) + "-" + std::to_string(attempt) + ".tmp";
 }
 
-OutputFile::~OutputFile()
+// Tries a few names in turn: a name left by a run that ended before its rename is never reused.
+constexpr unsigned kTemporaryNameAttempts = 16;
+
+} // namespace
+
+OutputFile::OutputFile(std::string_view windowsPath)
 {
-    if (fd_ != -1) {
-        mflngWriteAll(mhndHandle(fd_), buffer_);  // a destructor cannot report; Close() is where failures show
-        ::CloseHandle(mhndHandle(fd_));
+    target_ = std::string(windowsPath);
+    const std::wstring path = gfstrWidePath(windowsPath);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // A folder, or a link of any kind, where the file should be is no file to replace.
+        if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+            gsRaise(errPathFileAccess);
+        // A read-only file is not replaced. MoveFileExW refuses it too, but not for an
+        // administrator on every file system (a share, Wine's as root): the attribute decides here.
+        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            gsRaise(errPermission);
+    }
+    for (unsigned attempt = 0;; ++attempt) {
+        temporary_ = mfstrTemporaryName(windowsPath, attempt);
+        const std::wstring wide = gfstrWidePath(temporary_);
+        const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            fd_ = HandleToLong(handle);
+            msCheckDiskFile(handle);
+            return;
+        }
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt + 1 == kTemporaryNameAttempts) {
+            temporary_.clear();
+            gsRaiseHostError(error);
+        }
     }
 }
+
+void OutputFile::Discard() noexcept
+{
+    if (fd_ != -1)
+        ::CloseHandle(mhndHandle(std::exchange(fd_, -1)));
+    if (!temporary_.empty())
+        ::DeleteFileW(gfstrWidePath(temporary_).c_str());
+    temporary_.clear();
+}
+
+OutputFile::~OutputFile() { Discard(); }
 
 void OutputFile::Write(std::string_view bytes)
 {
@@ -221,8 +253,14 @@ void OutputFile::Close()
     // Closing reports the failure of a write that a network share deferred.
     if (!::CloseHandle(handle) && error == 0)
         error = ::GetLastError();
-    if (error != 0)
+    if (error == 0 && !::MoveFileExW(gfstrWidePath(temporary_).c_str(), gfstrWidePath(target_).c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = ::GetLastError();
+    if (error != 0) {
+        Discard();
         gsRaiseHostError(error);
+    }
+    temporary_.clear();
 }
 
 } // namespace platform

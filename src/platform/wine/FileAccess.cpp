@@ -7,6 +7,7 @@
 #include "platform/wine/HostFolder.h"
 #include "platform/wine/PathResolve.h"
 
+#include <atomic>
 #include <cerrno>
 #include <limits>
 #include <memory>
@@ -177,26 +178,58 @@ std::string InputFile::ReadAll()
 
 // ---- OutputFile ----------------------------------------------------------------------------
 
-OutputFile::OutputFile(std::string_view windowsPath)
+namespace {
+
+// A name beside the file that no other writer, in this process or another, takes at the same
+// time: hidden, with the process and a count in it.
+std::string mfstrTemporaryName(const std::string& hostPath, unsigned attempt)
 {
-    const std::string host = gfstrHostPath(windowsPath, PathUse::ToCreate);
-    // A read-only file is not overwritten, as on Windows (the owner could write it on the host).
-    struct stat st {};
-    if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-        gsRaise(errPermission);
-    const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0)
-        gsRaisePathError(errno, PathPart::Last);
-    fd_ = fd;
+    static std::atomic<unsigned> written{0};
+    const auto slash = hostPath.rfind('/');
+    const std::string folder = hostPath.substr(0, slash + 1);
+    const std::string name = hostPath.substr(slash + 1);
+    return folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(written++) + "-" +
+           std::to_string(attempt) + ".tmp";
 }
 
-OutputFile::~OutputFile()
+// Tries a few names in turn: a name left by a run that ended before its rename is never reused.
+constexpr unsigned kTemporaryNameAttempts = 16;
+
+} // namespace
+
+OutputFile::OutputFile(std::string_view windowsPath)
 {
-    if (fd_ >= 0) {
-        mfintWriteAll(fd_, buffer_);  // a destructor cannot report; Close() is where failures show
-        ::close(fd_);
+    target_ = gfstrHostPath(windowsPath, PathUse::ToCreate);
+    struct stat st {};
+    if (::lstat(target_.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            gsRaise(errPathFileAccess);  // a folder, link, pipe or device where the file should be
+        // A read-only file is not replaced, as on Windows (the owner could write it on the host).
+        if ((st.st_mode & S_IWUSR) == 0)
+            gsRaise(errPermission);
+    }
+    for (unsigned attempt = 0;; ++attempt) {
+        temporary_ = mfstrTemporaryName(target_, attempt);
+        const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0) {
+            fd_ = fd;
+            return;
+        }
+        if (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts)
+            gsRaisePathError(errno, PathPart::Last);
     }
 }
+
+void OutputFile::Discard() noexcept
+{
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+OutputFile::~OutputFile() { Discard(); }
 
 void OutputFile::Write(std::string_view bytes)
 {
@@ -221,8 +254,15 @@ void OutputFile::Close()
     // close() reports the failure of a write that a network or full file system deferred.
     if (::close(fd) != 0 && error == 0 && errno != EINTR)
         error = errno;
-    if (error != 0)
+    // The rename replaces whatever entry stands at the file's name by then, a link included,
+    // without following it.
+    if (error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        Discard();
         gsRaisePathError(error, PathPart::Last);
+    }
+    temporary_.clear();
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <optional>
+#include <algorithm>
 #include <variant>
 
 #include <sys/stat.h>
@@ -78,13 +79,49 @@ TEST_F(FileAccess, OutputFileWritesEverythingOnClose)
         EXPECT_EQ(testsupport::RaisedBy([&] { out.Write("late"); }), errBadFileName);
     }
     EXPECT_EQ(ReadFile(Scratch() / "Out.txt"), expected);
+}
 
-    // The destructor flushes too.
+// The names in a folder besides those of the test's own files: the new files a write leaves.
+std::vector<std::string> mstrNamesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The file is replaced whole: until Close() the old one stands, a write left unfinished leaves
+// it as it was, and two writers at once leave one whole file or the other, never a mix; no new
+// file stays behind.
+TEST_F(FileAccess, OutputFileReplacesTheFileWhole)
+{
+    const fs::path folder = Scratch() / "temp";
+    fs::create_directories(folder);
+    WriteFile(folder / "hackreport.txt", "old report");
     {
-        platform::OutputFile out(WinPath(Scratch() / "short.txt"));
-        out.Write("short");
+        platform::OutputFile out(WinPath(folder / "hackreport.txt"));
+        out.Write(std::string(200000, 'n'));
+        EXPECT_EQ(ReadFile(folder / "hackreport.txt"), "old report");
+        // Never closed: as a write that failed half way.
     }
-    EXPECT_EQ(ReadFile(Scratch() / "short.txt"), "short");
+    EXPECT_EQ(ReadFile(folder / "hackreport.txt"), "old report");
+    EXPECT_EQ(mstrNamesIn(folder), std::vector<std::string>{"hackreport.txt"});
+
+    platform::OutputFile first(WinPath(folder / "hackreport.txt"));
+    platform::OutputFile second(WinPath(folder / "hackreport.txt"));
+    const std::string one(100000, '1');
+    const std::string two(70000, '2');
+    for (std::size_t at = 0; at < one.size(); at += 10000) {
+        first.Write(std::string_view(one).substr(at, 10000));
+        if (at < two.size())
+            second.Write(std::string_view(two).substr(at, 10000));
+    }
+    second.Close();
+    EXPECT_EQ(ReadFile(folder / "hackreport.txt"), two);
+    first.Close();
+    EXPECT_EQ(ReadFile(folder / "hackreport.txt"), one);
+    EXPECT_EQ(mstrNamesIn(folder), std::vector<std::string>{"hackreport.txt"});
 }
 
 TEST_F(FileAccess, OutputFileFailuresRaise)
@@ -95,10 +132,23 @@ TEST_F(FileAccess, OutputFileFailuresRaise)
     EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile out(WinPath(Scratch() / "locked.txt")); }), errPermission);
     EXPECT_EQ(ReadFile(Scratch() / "locked.txt"), "keep");
 
-    // A full disk shows when the buffered bytes reach it, at the latest on Close.
-    platform::OutputFile full("Z:\\dev\\full");
-    full.Write("bytes");
-    EXPECT_EQ(testsupport::RaisedBy([&] { full.Close(); }), errDiskFull);
+    // Only a regular file is replaced: a named pipe is not waited on, a link is not followed
+    // (the file it leads to stays as it was), a device or a folder is no file to write. Each
+    // is refused at once.
+    WriteFile(Scratch() / "victim.txt", "the user's own");
+    fs::create_symlink(Scratch() / "victim.txt", Scratch() / "planted.txt");
+    ASSERT_EQ(::mkfifo((Scratch() / "pipe.txt").c_str(), 0644), 0);
+    fs::create_directories(Scratch() / "folder.txt");
+    for (const std::string& path : {WinPath(Scratch() / "pipe.txt"), WinPath(Scratch() / "planted.txt"),
+                                    std::string("Z:\\dev\\full"), WinPath(Scratch() / "folder.txt")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile out(path); }), errPathFileAccess);
+    }
+    EXPECT_EQ(ReadFile(Scratch() / "victim.txt"), "the user's own");
+
+    // A folder that refuses the new file refuses the write; a missing one is 76.
+    EXPECT_EQ(testsupport::RaisedBy([&] { platform::OutputFile out(WinPath(Scratch() / "none" / "x.txt")); }),
+              errPathNotFound);
 }
 
 // A file found in a folder opens as its path would: the same bytes, or the same failure, for
