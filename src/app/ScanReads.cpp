@@ -5,7 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <optional>
+#include <system_error>
 
 namespace {
 
@@ -26,6 +28,20 @@ constexpr unsigned kMostReadThreads = 64;
 constexpr std::size_t kKeptIndexBytes = 64 * 1024;
 
 std::atomic<int> mintChosenThreads{-1};
+std::atomic<int> mintReaderStartsAllowed{-1};
+
+// Starts a reader, or raises std::system_error as the host does when it refuses one.
+std::thread mudtStartReader(std::function<void()> work)
+{
+    int allowed = mintReaderStartsAllowed.load();
+    while (allowed >= 0) {
+        if (allowed == 0)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        if (mintReaderStartsAllowed.compare_exchange_weak(allowed, allowed - 1))
+            break;
+    }
+    return std::thread(std::move(work));
+}
 
 // The location code and error data as a step left them.
 void msNoteStepEnd(StepRecord& step)
@@ -95,14 +111,22 @@ ScanReadAhead::ScanReadAhead(unsigned threads)
     threads_.reserve(threads);
     const std::lock_guard<std::mutex> hold(lock_);
     msCallInReaders(std::min(threads, kFirstReaders));
+    // Only this thread calls in readers until one runs, so none will come when none started.
+    plain_ = threads_.empty();
 }
 
 void ScanReadAhead::msCallInReaders(unsigned readers)
 {
     // Threads are started only when called in: starting one costs something on every host, and
-    // a scan from the cache never needs more than the first.
-    while (threads_.size() < readers)
-        threads_.emplace_back([this] { msWork(); });
+    // a scan from the cache never needs more than the first. The list has room for every reader,
+    // so a refusal leaves it as it was.
+    while (threads_.size() < readers && !startsRefused_) {
+        try {
+            threads_.push_back(mudtStartReader([this] { msWork(); }));
+        } catch (const std::system_error&) {
+            startsRefused_ = true;
+        }
+    }
 }
 
 ScanReadAhead::~ScanReadAhead()
@@ -232,7 +256,7 @@ void ScanReadAhead::msWork()
 
 PackageRead& ScanReadAhead::Take(std::int32_t m)
 {
-    if (mostReaders_ == 0) {
+    if (plain_) {
         PackageRead& read = slots_.front();
         std::int32_t claimed = 0;
         PendingFile pending;
@@ -289,3 +313,5 @@ unsigned gintScanReadThreads()
 }
 
 void gsSetScanReadThreads(int threads) { mintChosenThreads.store(threads); }
+
+void gsSetReaderStartsAllowed(int starts) { mintReaderStartsAllowed.store(starts); }

@@ -56,7 +56,8 @@ void gsReplayStep(const StepRecord& step);
 // starts while the walk goes on. With no threads, each package is read on the calling thread
 // when it is taken, as a plain loop reads it. Reading runs at most kWindow packages ahead of
 // the caller, and stops claiming more than the next one while the packages read and not yet
-// taken hold more than kHeldBytes.
+// taken hold more than kHeldBytes. A reader the host refuses to start (a process limit) is
+// done without: reading goes on with those that started, or on the caller's thread when none did.
 class ScanReadAhead {
 public:
     static constexpr std::int32_t kWindow = 4096;
@@ -89,6 +90,8 @@ private:
     static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
     std::vector<PackageRead> slots_;
+    bool plain_ = false;                    // no reader runs: the caller reads each package it takes
+    bool startsRefused_ = false;            // under lock_: the host refused a reader, none more is tried
     std::vector<char> plainIndexBytes_;     // the index buffer when the caller reads, with no readers
     const unsigned mostReaders_;            // the readers that may be called in
     std::vector<std::thread> threads_;      // the readers called in so far
@@ -110,6 +113,10 @@ private:
     std::int32_t callerWants_ = 0;          // the package the caller is waiting for, if any
     bool stopping_ = false;
 };
+
+// For tests: how many more reader threads may start before the host refuses one, as a process
+// limit does; negative for no such limit.
+void gsSetReaderStartsAllowed(int starts);
 
 // How many threads a scan reads on: CLASHWICK_SCAN_THREADS when set (0 reads on the scan's own
 // thread), else the default, unless gsSetScanReadThreads chose.

@@ -78,6 +78,7 @@ protected:
     void TearDown() override
     {
         gsSetScanReadThreads(-1);
+        gsSetReaderStartsAllowed(-1);
         platform::gsSetFaultHook({});
         platform::gsSetAppPath("");
         TrapTest::TearDown();
@@ -250,6 +251,22 @@ TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
     }
     ASSERT_EQ(atTrap.size(), 2u);
     EXPECT_EQ(atTrap[0], atTrap[1]);
+}
+
+// The host may refuse to start a reader (a process limit): the scan goes on with the readers
+// that started, or on its own thread when none did, with the plain loop's outcome.
+TEST_F(ScanReads, ReadersTheHostRefusesAreDoneWithout)
+{
+    for (int i = 0; i < 300; ++i)
+        Put("Many/Hack " + std::to_string(i) + ".package",
+            gudtBuildPackage({2, {Behaviour(kTypeBHAV, 0x7F000001, 0x1001, "Shared", false)}, {}}).Bytes);
+    const ScanOutcome plain = Scan(0);
+    ASSERT_TRUE(plain.Completed);
+    for (int allowed : {0, 1}) {
+        gsSetReaderStartsAllowed(allowed);
+        EXPECT_TRUE(Scan(8) == plain) << allowed << " readers allowed";
+    }
+    gsSetReaderStartsAllowed(-1);
 }
 
 // Reading starts while the list is still being handed over, and holds back once the packages
