@@ -19,11 +19,26 @@ namespace {
 // it; these keep a bad file from costing unbounded time, memory or stack. Real files are a few
 // KiB, nest four deep and list a handful of libraries.
 constexpr std::size_t kMaxVdfBytes = std::size_t{1} << 20;  // the rest of a longer file is not read
-constexpr std::size_t kMaxTokenBytes = 4096;                // a longer key or value is damage (PATH_MAX)
+constexpr std::size_t kMaxTokenBytes = 4096;                // a longer key or value is passed over (PATH_MAX)
 constexpr int kMaxDepth = 32;                               // deeper nesting is damage
 constexpr std::size_t kMaxLibraries = 256;                  // more are not taken
 
 enum class TokenKind { Text, Open, Close, End, Damaged };
+
+// Adds one character of a string to `out` while it stays within kMaxTokenBytes. A longer string
+// is still read to its end, so the next token starts where it should; `out` is emptied then, as
+// it can name neither a key we read nor a library folder a path can reach.
+void msAddTokenChar(std::string& out, bool& overLong, char c)
+{
+    if (overLong)
+        return;
+    if (out.size() == kMaxTokenBytes) {
+        overLong = true;
+        out.clear();
+        return;
+    }
+    out += c;
+}
 
 bool mfblnSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -50,6 +65,7 @@ void msSkipTrivia(std::string_view& text)
 // other backslash stands for itself, so an odd Windows path is kept as written.
 TokenKind mfTakeQuoted(std::string_view& text, std::string& out)
 {
+    bool overLong = false;
     while (!text.empty()) {
         char c = text.front();
         text.remove_prefix(1);
@@ -63,9 +79,7 @@ TokenKind mfTakeQuoted(std::string_view& text, std::string& out)
                 text.remove_prefix(1);
             }
         }
-        if (out.size() == kMaxTokenBytes)
-            return TokenKind::Damaged;
-        out += c;
+        msAddTokenChar(out, overLong, c);
     }
     return TokenKind::Damaged;  // the text ends inside the string
 }
@@ -87,11 +101,10 @@ TokenKind mfTakeToken(std::string_view& text, std::string& out)
         return mfTakeQuoted(text, out);
     }
     // A bare string runs to white space, a quote or a brace.
+    bool overLong = false;
     while (!text.empty() && !mfblnSpace(text.front()) && text.front() != '"' && text.front() != '{' &&
            text.front() != '}') {
-        if (out.size() == kMaxTokenBytes)
-            return TokenKind::Damaged;
-        out += text.front();
+        msAddTokenChar(out, overLong, text.front());
         text.remove_prefix(1);
     }
     return TokenKind::Text;

@@ -68,6 +68,16 @@ TEST(SteamPrefixVdf, ReadsThePathsAndKeepsWhatCameBeforeDamage)
         {"key without a value", R"("libraryfolders" { "0" { "path" "/a" "label" } "1" { "path" "/b" } })", {"/a"}},
         {"a close too many", R"("libraryfolders" } { "0" { "path" "/a" } })", {}},
         {"bytes that are no text", "\"libraryfolders\" {\0\xFF\"\\"s, {}},
+        // Longer than any path: passed over, and what follows is still read.
+        {"an over-long value",
+         R"("libraryfolders" { "0" { "label" ")" + std::string(5000, 'x') + R"(" "path" "/a" } "1" { "path" "/b" } })",
+         {"/a", "/b"}},
+        {"an over-long path", R"("libraryfolders" { "0" { "path" "/)" + std::string(5000, 'x') + R"(" } "1" { "path" "/b" } })",
+         {"/b"}},
+        {"an over-long bare key and value",
+         "libraryfolders { 0 { " + std::string(5000, 'k') + " " + std::string(5000, 'v') + " path /a } }", {"/a"}},
+        {"a value of the longest length kept",
+         R"("libraryfolders" { "0" { "path" "/)" + std::string(4095, 'x') + R"(" } })", {"/" + std::string(4095, 'x')}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(gfstrLibraryFoldersOf(c.text), c.expected) << c.name;
