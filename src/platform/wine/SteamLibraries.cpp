@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <string_view>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,28 +121,24 @@ bool mfblnNumber(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// At most kMaxVdfBytes of a regular file; nothing when it cannot be read. O_NONBLOCK: a named
-// pipe in the file's place must not keep us waiting for a writer, and it is not read at all.
+// At most kMaxVdfBytes of a regular file; nothing when it cannot be read.
 std::string mfstrReadBounded(const std::string& hostPath)
 {
     std::string text;
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return text;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        text.resize(std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxVdfBytes));
-        std::size_t have = 0;
-        while (have < text.size()) {
-            const ssize_t got = ::read(fd, text.data() + have, text.size() - have);
-            if (got > 0)
-                have += static_cast<std::size_t>(got);
-            else if (got == 0 || errno != EINTR)
-                break;
-        }
-        text.resize(have);
+    const HostFile file = gfOpenRegularHostFile(hostPath, st);
+    if (!file.IsOpen())
+        return text;
+    text.resize(std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxVdfBytes));
+    std::size_t have = 0;
+    while (have < text.size()) {
+        const ssize_t got = ::read(file.Fd(), text.data() + have, text.size() - have);
+        if (got > 0)
+            have += static_cast<std::size_t>(got);
+        else if (got == 0 || errno != EINTR)
+            break;
     }
-    ::close(fd);
+    text.resize(have);
     return text;
 }
 
