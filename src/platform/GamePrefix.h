@@ -12,10 +12,11 @@ namespace platform {
 // Chooses the prefix that every later path and registry read goes through:
 //  - $WINEPREFIX when it is set and not empty, always (then nothing else is looked at);
 //  - else ~/.wine when `gameFound` (asked with ~/.wine in use) says the game is installed there;
-//  - else the first Steam prefix of `steamAppId` that exists:
-//    <library>/steamapps/compatdata/<steamAppId>/pfx, for each Steam library in this order:
-//    ~/.local/share/Steam, ~/.steam/steam, ~/.var/app/com.valvesoftware.Steam/.local/share/Steam,
-//    each followed by the libraries its steamapps/libraryfolders.vdf lists;
+//  - else the first Steam prefix of `steamAppId` in which `gameFound` (asked with that prefix in
+//    use) says the game is installed: <library>/steamapps/compatdata/<steamAppId>/pfx, for
+//    each Steam library in this order: ~/.local/share/Steam, ~/.steam/steam,
+//    ~/.var/app/com.valvesoftware.Steam/.local/share/Steam, each followed by the libraries its
+//    steamapps/libraryfolders.vdf lists; a prefix without the game is passed over;
 //  - else ~/.wine.
 // A later call chooses again.
 void gsChooseGamePrefix(const std::function<bool()>& gameFound, std::string_view steamAppId);

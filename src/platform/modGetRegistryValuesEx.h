@@ -1,7 +1,9 @@
 #pragma once
 // Reading one value from the registry. On this platform the registry is the Wine prefix's own
 // files: HKEY_LOCAL_MACHINE is $WINEPREFIX/system.reg and HKEY_CURRENT_USER is
-// $WINEPREFIX/user.reg (the prefix being $WINEPREFIX, else ~/.wine).
+// $WINEPREFIX/user.reg (the prefix being $WINEPREFIX, else ~/.wine). Only a regular file is
+// read, up to a bound far above any real one's (platform/wine/RegistryFiles.h), and once for
+// as long as it stays unchanged.
 
 #include <cstdint>
 #include <string>

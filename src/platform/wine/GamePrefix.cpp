@@ -37,15 +37,20 @@ void gsChooseGamePrefix(const std::function<bool()>& gameFound, std::string_view
         return;
     if (!mfblnSteamAppId(steamAppId))
         return;
+    // A prefix that exists need not hold the game: Steam leaves the compatdata folder behind
+    // when a game is moved to another library or uninstalled, and starts one before it has
+    // installed anything. Each is asked the same question as ~/.wine, with it in use.
     for (const std::string& library : gfstrSteamLibraries()) {
         std::string prefix = gfstrJoinHost(library, "steamapps/compatdata/");
         prefix += steamAppId;
         prefix += "/pfx";
-        if (gfblnIsHostFolder(prefix)) {
-            gsSetChosenPrefix(std::move(prefix));
+        if (!gfblnIsHostFolder(prefix))
+            continue;
+        gsSetChosenPrefix(std::move(prefix));
+        if (gameFound())
             return;
-        }
     }
+    gsSetChosenPrefix("");  // the game is nowhere: ~/.wine, as without Steam
 }
 
 } // namespace platform

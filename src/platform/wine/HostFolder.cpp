@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,20 @@ bool gfblnReadHostFolder(const std::string& hostFolder,
         }
         visit(name, type);
     }
+}
+
+HostFile::~HostFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+HostFile gfOpenRegularHostFile(const std::string& hostPath, struct stat& st)
+{
+    HostFile file(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.IsOpen() && ::fstat(file.Fd(), &st) == 0 && S_ISREG(st.st_mode))
+        return file;
+    return HostFile();
 }
 
 } // namespace platform::wine

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace platform::wine {
 
@@ -27,6 +30,28 @@ std::optional<std::string> gfstrCanonicalHost(const std::string& hostPath);
 
 // The host's current folder.
 std::string gfstrCurrentFolder();
+
+// An open host file, closed when it goes.
+class HostFile {
+public:
+    explicit HostFile(int fd = -1) : fd_(fd) {}
+    ~HostFile();
+    HostFile(HostFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    HostFile& operator=(HostFile&&) = delete;
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+
+    int Fd() const { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// A regular file opened for reading, with its status in `st`; nothing open when it cannot be
+// opened or is anything else. It is opened without waiting: a named pipe in its place would
+// otherwise keep us waiting for a writer.
+HostFile gfOpenRegularHostFile(const std::string& hostPath, struct stat& st);
 
 // Calls `visit` for each entry of a host folder other than "." and "..", in the host's order.
 // Returns false, without calling `visit`, when the folder is missing or is not a folder; other

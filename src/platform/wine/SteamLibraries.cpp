@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <string_view>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,11 +18,26 @@ namespace {
 // it; these keep a bad file from costing unbounded time, memory or stack. Real files are a few
 // KiB, nest four deep and list a handful of libraries.
 constexpr std::size_t kMaxVdfBytes = std::size_t{1} << 20;  // the rest of a longer file is not read
-constexpr std::size_t kMaxTokenBytes = 4096;                // a longer key or value is damage (PATH_MAX)
+constexpr std::size_t kMaxTokenBytes = 4096;                // a longer key or value is passed over (PATH_MAX)
 constexpr int kMaxDepth = 32;                               // deeper nesting is damage
 constexpr std::size_t kMaxLibraries = 256;                  // more are not taken
 
 enum class TokenKind { Text, Open, Close, End, Damaged };
+
+// Adds one character of a string to `out` while it stays within kMaxTokenBytes. A longer string
+// is still read to its end, so the next token starts where it should; `out` is emptied then, as
+// it can name neither a key we read nor a library folder a path can reach.
+void msAddTokenChar(std::string& out, bool& overLong, char c)
+{
+    if (overLong)
+        return;
+    if (out.size() == kMaxTokenBytes) {
+        overLong = true;
+        out.clear();
+        return;
+    }
+    out += c;
+}
 
 bool mfblnSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -50,6 +64,7 @@ void msSkipTrivia(std::string_view& text)
 // other backslash stands for itself, so an odd Windows path is kept as written.
 TokenKind mfTakeQuoted(std::string_view& text, std::string& out)
 {
+    bool overLong = false;
     while (!text.empty()) {
         char c = text.front();
         text.remove_prefix(1);
@@ -63,9 +78,7 @@ TokenKind mfTakeQuoted(std::string_view& text, std::string& out)
                 text.remove_prefix(1);
             }
         }
-        if (out.size() == kMaxTokenBytes)
-            return TokenKind::Damaged;
-        out += c;
+        msAddTokenChar(out, overLong, c);
     }
     return TokenKind::Damaged;  // the text ends inside the string
 }
@@ -87,11 +100,10 @@ TokenKind mfTakeToken(std::string_view& text, std::string& out)
         return mfTakeQuoted(text, out);
     }
     // A bare string runs to white space, a quote or a brace.
+    bool overLong = false;
     while (!text.empty() && !mfblnSpace(text.front()) && text.front() != '"' && text.front() != '{' &&
            text.front() != '}') {
-        if (out.size() == kMaxTokenBytes)
-            return TokenKind::Damaged;
-        out += text.front();
+        msAddTokenChar(out, overLong, text.front());
         text.remove_prefix(1);
     }
     return TokenKind::Text;
@@ -109,28 +121,24 @@ bool mfblnNumber(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// At most kMaxVdfBytes of a regular file; nothing when it cannot be read. O_NONBLOCK: a named
-// pipe in the file's place must not keep us waiting for a writer, and it is not read at all.
+// At most kMaxVdfBytes of a regular file; nothing when it cannot be read.
 std::string mfstrReadBounded(const std::string& hostPath)
 {
     std::string text;
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return text;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        text.resize(std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxVdfBytes));
-        std::size_t have = 0;
-        while (have < text.size()) {
-            const ssize_t got = ::read(fd, text.data() + have, text.size() - have);
-            if (got > 0)
-                have += static_cast<std::size_t>(got);
-            else if (got == 0 || errno != EINTR)
-                break;
-        }
-        text.resize(have);
+    const HostFile file = gfOpenRegularHostFile(hostPath, st);
+    if (!file.IsOpen())
+        return text;
+    text.resize(std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxVdfBytes));
+    std::size_t have = 0;
+    while (have < text.size()) {
+        const ssize_t got = ::read(file.Fd(), text.data() + have, text.size() - have);
+        if (got > 0)
+            have += static_cast<std::size_t>(got);
+        else if (got == 0 || errno != EINTR)
+            break;
     }
-    ::close(fd);
+    text.resize(have);
     return text;
 }
 

@@ -10,7 +10,8 @@ namespace platform::wine {
 // The "path" values of a libraryfolders.vdf text (Valve's KeyValues text: quoted strings with
 // \\ \" \n \t escapes, braces for nesting, // comments), in the order they stand. The older form,
 // a number key under "libraryfolders" whose value is the path, counts too. Keys compare without
-// regard to case. A damaged text gives what was read before the damage.
+// regard to case. A key or value longer than any path (4096 bytes) is passed over and the text
+// read on after it. A damaged text gives what was read before the damage.
 std::vector<std::string> gfstrLibraryFoldersOf(const std::string& vdfText);
 
 // The canonical host folder of each Steam library, without duplicates, in this order: the

@@ -6,19 +6,23 @@
 #include "platform/Names.h"
 #include "platform/RegistryText.h"
 #include "platform/wine/HostErrors.h"
+#include "platform/wine/HostFolder.h"
 #include "platform/wine/Prefix.h"
+#include "platform/wine/RegistryFiles.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <limits>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
-#include <span>
 #include <vector>
 #include <string_view>
 
-#include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -41,32 +45,19 @@ constexpr std::uint32_t kRegDword = glngRegDword;
 
 // ---- Reading lines -------------------------------------------------------------------------
 
-// Reads a registry file line by line with bounded memory. Only a regular file is read, so the
-// reading always ends (a device or a pipe in the prefix's place is no registry).
+// Reads an open registry file line by line with bounded memory, up to `bound` bytes; the line
+// the bound cuts is not given. `bytesRead` counts what is read.
 class LineReader {
 public:
-    explicit LineReader(const std::string& hostPath) : buffer_(kReadChunk, '\0')
+    LineReader(int fd, std::uint64_t bound, std::uint64_t& bytesRead)
+        : fd_(fd), left_(bound), bytesRead_(bytesRead), buffer_(kReadChunk, '\0')
     {
-        fd_ = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
     }
-    ~LineReader()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
     bool Failed() const { return failed_; }
 
     // The next line without its line end; a line longer than kMaxLineBytes is cut there and
-    // `cut` says so. False at the end of the file or when reading fails.
+    // `cut` says so. False at the end of the file, at the bound, or when reading fails.
     bool Next(std::string& line, bool& cut)
     {
         line.clear();
@@ -74,7 +65,7 @@ public:
         bool any = false;
         for (;;) {
             if (next_ == end_ && !Fill())
-                return any && !failed_;
+                return any && !failed_ && !beyond_;
             any = true;
             const std::string_view rest(buffer_.data() + next_, end_ - next_);
             const std::size_t newline = rest.find('\n');
@@ -98,28 +89,45 @@ private:
     bool Fill()
     {
         next_ = end_ = 0;
-        if (fd_ < 0 || failed_)
+        if (failed_ || beyond_)
             return false;
+        if (left_ == 0) {
+            // At the bound: one byte more tells a file that ends here from a longer one.
+            char probe = 0;
+            beyond_ = Read(&probe, 1) > 0;
+            return false;
+        }
+        const ssize_t got = Read(buffer_.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), left_)));
+        if (got <= 0)
+            return false;
+        end_ = static_cast<std::size_t>(got);
+        left_ -= end_;
+        bytesRead_ += end_;
+        return true;
+    }
+
+    // One read, retried when a signal interrupts it; a failure is kept.
+    ssize_t Read(char* into, std::size_t size)
+    {
         for (;;) {
-            const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
-            if (got > 0) {
-                end_ = static_cast<std::size_t>(got);
-                return true;
-            }
-            if (got == 0)
-                return false;
+            const ssize_t got = ::read(fd_, into, size);
+            if (got >= 0)
+                return got;
             if (errno != EINTR) {
                 failed_ = true;
-                return false;
+                return got;
             }
         }
     }
 
-    int fd_ = -1;
+    int fd_;
+    std::uint64_t left_;
+    std::uint64_t& bytesRead_;
     std::string buffer_;
     std::size_t next_ = 0;
     std::size_t end_ = 0;
     bool failed_ = false;
+    bool beyond_ = false;
 };
 
 // ---- Text ----------------------------------------------------------------------------------
@@ -335,47 +343,32 @@ std::string mfstrValueText(const RegistryValue& value, std::int32_t& bufferSize)
 
 // ---- Reading a registry file ---------------------------------------------------------------
 
-// One key looked for: whether the file has it, and the value asked for as the file last gives it.
-struct KeyFinding {
-    std::u16string Name;  // the key's name in collation form (case folded)
-    bool Exists = false;
-    std::optional<RegistryValue> Value;
-    std::vector<std::string>* Children = nullptr;  // when wanted: the names of its subkeys, as written
+// One key of a registry file: every section of the file that names it, taken together.
+struct RegistryKey {
+    std::u16string Written;   // the name as the first of its key lines writes it
+    std::size_t FirstLine = 0;  // that line's place among the file's key lines
+    std::map<std::u16string, RegistryValue> Values;  // by name in collation form: the file's last good word
 };
 
-// Adds the name of the subkey of `parent` that the key `name` (as written) lies in or is.
-void msTakeChild(const std::u16string& name, const std::u16string& parent, std::vector<std::string>& children)
-{
-    const auto depth = static_cast<std::size_t>(std::count(parent.begin(), parent.end(), u'\\')) + 1;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < depth; ++i) {
-        start = name.find(u'\\', start);
-        if (start == std::u16string::npos)
-            return;
-        ++start;
-    }
-    const std::size_t end = name.find(u'\\', start);
-    children.push_back(mfstrUtf8(std::u16string_view(name).substr(start, end == std::u16string::npos ? end : end - start)));
-}
+// What a registry file says, read once.
+struct RegistryFile {
+    bool Readable = false;  // a registry file, read without failure
+    bool Win64 = false;     // the file of a 64-bit prefix
+    std::map<std::u16string, RegistryKey> Keys;  // by name in collation form
+};
 
-// A key exists when the file names it or any key below it (Wine leaves out keys that hold
-// nothing but subkeys).
-bool mfblnBelow(const std::u16string& name, const std::u16string& ancestor)
-{
-    return name.size() > ancestor.size() && name.starts_with(ancestor) && name[ancestor.size()] == u'\\';
-}
+// Keys and values kept of one file; what lies beyond is taken as absent, as past the byte
+// bound. Real prefixes hold some tens of thousands.
+constexpr std::size_t kMaxEntries = std::size_t{1} << 20;
 
-// A value line ("name"=data or @=data) of a key looked for. Binary data may run on over
-// following lines that end in a backslash.
-void msTakeValueLine(LineReader& reader, std::string_view text, bool cut, const std::u16string& valueKey,
-                     KeyFinding& key)
+// A value line ("name"=data or @=data) of `key`. Binary data may run on over following lines
+// that end in a backslash, as Wine reads them.
+void msTakeValueLine(LineReader& reader, std::string_view text, bool cut, RegistryKey& key, std::size_t& entries)
 {
     std::u16string name;
     const bool isDefault = text.front() == '@';
     text.remove_prefix(1);
     if (!isDefault && !mfblnTakeEscaped(text, '"', name))
-        return;
-    if (gfstrNameKey(mfstrUtf8(name)) != valueKey)
         return;
     text = mfTrimStart(text);
     if (!text.starts_with('='))
@@ -396,29 +389,33 @@ void msTakeValueLine(LineReader& reader, std::string_view text, bool cut, const 
         else
             data += more;
     }
-    if (tooLarge) {
-        key.Value = RegistryValue{0, {}, true};
-        return;
-    }
+    std::optional<RegistryValue> value;
+    if (tooLarge)
+        value = RegistryValue{0, {}, true};
+    else
+        value = mfParseData(mfTrimEnd(data));
     // A damaged line is skipped, as Wine skips it; an earlier good one stands.
-    if (auto value = mfParseData(mfTrimEnd(data)))
-        key.Value = std::move(*value);
+    if (!value)
+        return;
+    const auto [slot, added] = key.Values.insert_or_assign(gfstrNameKey(mfstrUtf8(name)), std::move(*value));
+    entries += added ? 1 : 0;
 }
 
-// Reads the file once, filling in each of `keys`. False when the file cannot be read or is no
-// registry file. `win64` tells whether the file belongs to a 64-bit prefix.
-bool mfblnScanFile(const std::string& hostPath, const std::u16string& valueKey, std::span<KeyFinding> keys,
-                   bool& win64)
+// Reads an open file whole (up to the bounds) into what it says.
+RegistryFile mfReadRegistryFile(int fd, std::uint64_t& bytesRead)
 {
-    LineReader reader(hostPath);
+    RegistryFile file;
+    LineReader reader(fd, glngMaxRegistryFileBytes, bytesRead);
     std::string line;
     bool cut = false;
-    if (!reader.IsOpen() || !reader.Next(line, cut) || !line.starts_with("WINE REGISTRY Version 2"))
-        return false;
+    if (!reader.Next(line, cut) || !line.starts_with("WINE REGISTRY Version 2"))
+        return file;
 
-    KeyFinding* current = nullptr;
+    RegistryKey* current = nullptr;
     bool inKeys = false;
-    while (reader.Next(line, cut)) {
+    std::size_t keyLines = 0;
+    std::size_t entries = 0;
+    while (entries < kMaxEntries && reader.Next(line, cut)) {
         std::string_view text = mfTrimStart(line);
         if (text.empty())
             continue;
@@ -430,34 +427,165 @@ bool mfblnScanFile(const std::string& hostPath, const std::u16string& valueKey, 
             std::u16string name;
             if (!mfblnTakeEscaped(text, ']', name))
                 break;  // a damaged key line: its values are not taken
-            const std::u16string key = gfstrNameKey(mfstrUtf8(name));
-            for (KeyFinding& wanted : keys) {
-                if (key == wanted.Name) {
-                    wanted.Exists = true;
-                    current = &wanted;
-                } else if (mfblnBelow(key, wanted.Name)) {
-                    wanted.Exists = true;
-                    if (wanted.Children != nullptr)
-                        msTakeChild(name, wanted.Name, *wanted.Children);
-                }
+            const auto [key, added] = file.Keys.try_emplace(gfstrNameKey(mfstrUtf8(name)));
+            if (added) {
+                key->second.Written = std::move(name);
+                key->second.FirstLine = keyLines;
+                ++entries;
             }
+            ++keyLines;
+            current = &key->second;
             break;
         }
         case '@':
         case '"':
             if (current != nullptr)
-                msTakeValueLine(reader, text, cut, valueKey, *current);
+                msTakeValueLine(reader, text, cut, *current, entries);
             break;
         case '#':
             // "#arch=" belongs to the file's head; below a key, '#' lines are the key's options.
             if (!inKeys && text.starts_with("#arch="))
-                win64 = text.substr(6).starts_with("win64");
+                file.Win64 = text.substr(6).starts_with("win64");
             break;
         default:
             break;  // comments (;) and stray lines
         }
     }
-    return !reader.Failed();
+    file.Readable = !reader.Failed();
+    return file;
+}
+
+// ---- Keeping what was read -----------------------------------------------------------------
+
+// What tells one state of a file from another without reading it.
+struct FileIdentity {
+    std::int64_t Device = 0;
+    std::int64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedSeconds = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    std::int64_t ChangedSeconds = 0;
+    std::int64_t ChangedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity mfIdentity(const struct stat& st)
+{
+    return {static_cast<std::int64_t>(st.st_dev),   static_cast<std::int64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),  static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec), static_cast<std::int64_t>(st.st_ctim.tv_sec),
+            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+}
+
+// A file changed this recently may change again within its time stamp's granularity (a jiffy,
+// a second, two on FAT) without its identity showing it; what was read of it is not kept.
+constexpr std::int64_t kSettledSeconds = 3;
+
+bool mfblnSettled(const struct stat& st)
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return st.st_mtim.tv_sec < static_cast<std::int64_t>(now.tv_sec) - kSettledSeconds;
+}
+
+struct KeptFile {
+    std::string HostPath;
+    FileIdentity Identity;
+    std::shared_ptr<const RegistryFile> File;
+};
+
+// The files of the prefix in use: system.reg and user.reg.
+constexpr std::size_t kKeptFiles = 2;
+
+struct RegistryCache {
+    std::mutex Lock;
+    std::vector<KeptFile> Files;  // the most recently read last
+    RegistryReads Reads;
+};
+
+RegistryCache& mudtCache()
+{
+    static RegistryCache cache;
+    return cache;
+}
+
+// What the registry file at `hostPath` says: kept from an earlier call while the file is
+// unchanged, else read now. Only a regular file is read: opened without waiting (a named pipe
+// in its place has no writer to wait for) and refused when it is anything else.
+std::shared_ptr<const RegistryFile> mfRegistryFile(const std::string& hostPath)
+{
+    static const auto unreadable = std::make_shared<const RegistryFile>();
+    struct stat st {};
+    const HostFile host = gfOpenRegularHostFile(hostPath, st);
+    if (!host.IsOpen())
+        return unreadable;
+
+    RegistryCache& cache = mudtCache();
+    const std::lock_guard lock(cache.Lock);
+    const FileIdentity identity = mfIdentity(st);
+    const auto kept = std::find_if(cache.Files.begin(), cache.Files.end(),
+                                   [&](const KeptFile& file) { return file.HostPath == hostPath; });
+    if (kept != cache.Files.end() && kept->Identity == identity)
+        return kept->File;
+    if (kept != cache.Files.end())
+        cache.Files.erase(kept);
+
+    ++cache.Reads.Files;
+    auto file = std::make_shared<const RegistryFile>(mfReadRegistryFile(host.Fd(), cache.Reads.Bytes));
+    if (mfblnSettled(st)) {
+        if (cache.Files.size() == kKeptFiles)
+            cache.Files.erase(cache.Files.begin());
+        cache.Files.push_back({hostPath, identity, file});
+    }
+    return file;
+}
+
+// True when the file names the key or any key below it (Wine leaves out keys that hold
+// nothing but subkeys).
+bool mfblnKeyExists(const RegistryFile& file, const std::u16string& name)
+{
+    if (file.Keys.contains(name))
+        return true;
+    const std::u16string below = name + u'\\';
+    const auto next = file.Keys.lower_bound(below);
+    return next != file.Keys.end() && next->first.starts_with(below);
+}
+
+// Adds the name of the subkey of `parent` that the key `name` (as written) lies in or is.
+void msTakeChild(const std::u16string& name, const std::u16string& parent, std::vector<std::string>& children)
+{
+    const auto depth = static_cast<std::size_t>(std::count(parent.begin(), parent.end(), u'\\')) + 1;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < depth; ++i) {
+        start = name.find(u'\\', start);
+        if (start == std::u16string::npos)
+            return;
+        ++start;
+    }
+    const std::size_t end = name.find(u'\\', start);
+    children.push_back(mfstrUtf8(std::u16string_view(name).substr(start, end == std::u16string::npos ? end : end - start)));
+}
+
+// The subkey names below `parent` as the file writes them, in the order their first key lines
+// stand in the file.
+std::vector<std::string> mfstrChildren(const RegistryFile& file, const std::u16string& parent)
+{
+    const std::u16string below = parent + u'\\';
+    std::vector<const RegistryKey*> keys;
+    for (auto key = file.Keys.lower_bound(below); key != file.Keys.end() && key->first.starts_with(below); ++key)
+        keys.push_back(&key->second);
+    std::sort(keys.begin(), keys.end(),
+              [](const RegistryKey* left, const RegistryKey* right) { return left->FirstLine < right->FirstLine; });
+    std::vector<std::string> children;
+    for (const RegistryKey* key : keys)
+        msTakeChild(key->Written, parent, children);
+    return children;
+}
+
+// The registry file of `root`, or none for a root this host has no file for.
+const char* mfstrRootFile(std::uint32_t root)
+{
+    return root == glngHKEY_LOCAL_MACHINE ? "/system.reg" : root == glngHKEY_CURRENT_USER ? "/user.reg" : nullptr;
 }
 
 // The 32-bit view of a local-machine key below "Software": "Software\Wow6432Node\...".
@@ -489,58 +617,52 @@ std::string gfstrGetRegistryValue(std::uint32_t root, const std::string& keyPath
     if (bufferSize < 0)
         gsRaise(errInvalidCall);  // no buffer has a negative size
 
-    const char* fileName = root == glngHKEY_LOCAL_MACHINE ? "/system.reg"
-                           : root == glngHKEY_CURRENT_USER ? "/user.reg"
-                                                           : nullptr;
+    const char* fileName = mfstrRootFile(root);
     if (fileName == nullptr)
         return kError;
-
-    std::array<KeyFinding, 2> keys;
-    std::size_t keyCount = 1;
-    keys[0].Name = gfstrNameKey(keyPath);
-    keys[0].Exists = keyPath.empty();  // the root itself
-    const auto redirected = root == glngHKEY_LOCAL_MACHINE ? mfRedirectedKey(keyPath) : std::nullopt;
-    if (redirected) {
-        keys[1].Name = gfstrNameKey(*redirected);
-        keyCount = 2;
-    }
-
-    bool win64 = false;
-    if (!mfblnScanFile(gfstrWinePrefix() + fileName, gfstrNameKey(valueName), std::span(keys).first(keyCount), win64))
+    const auto file = mfRegistryFile(gfstrWinePrefix() + fileName);
+    if (!file->Readable)
         return kError;
 
     // The 32-bit program sees the redirected key when a 64-bit prefix has it, else the plain one.
-    const KeyFinding& key = redirected && win64 && keys[1].Exists ? keys[1] : keys[0];
-    if (!key.Exists || !key.Value || key.Value->TooLarge)
+    std::u16string name = gfstrNameKey(keyPath);
+    bool exists = keyPath.empty() || mfblnKeyExists(*file, name);  // the root itself always is
+    const auto redirected = root == glngHKEY_LOCAL_MACHINE ? mfRedirectedKey(keyPath) : std::nullopt;
+    if (redirected && file->Win64) {
+        std::u16string redirectedName = gfstrNameKey(*redirected);
+        if (mfblnKeyExists(*file, redirectedName)) {
+            name = std::move(redirectedName);
+            exists = true;
+        }
+    }
+    if (!exists)
         return kError;
-    return mfstrValueText(*key.Value, bufferSize);
+    const auto key = file->Keys.find(name);
+    if (key == file->Keys.end())
+        return kError;  // the key holds nothing but subkeys
+    const auto value = key->second.Values.find(gfstrNameKey(valueName));
+    if (value == key->second.Values.end() || value->second.TooLarge)
+        return kError;
+    return mfstrValueText(value->second, bufferSize);
 }
 
 std::vector<std::string> gfstrGetRegistrySubkeys(std::uint32_t root, const std::string& keyPath)
 {
-    const char* fileName = root == glngHKEY_LOCAL_MACHINE ? "/system.reg"
-                           : root == glngHKEY_CURRENT_USER ? "/user.reg"
-                                                           : nullptr;
+    const char* fileName = mfstrRootFile(root);
     if (fileName == nullptr || keyPath.empty())
         return {};
-
-    std::array<std::vector<std::string>, 2> children;
-    std::array<KeyFinding, 2> keys;
-    std::size_t keyCount = 1;
-    keys[0].Name = gfstrNameKey(keyPath);
-    keys[0].Children = &children[0];
-    const auto redirected = root == glngHKEY_LOCAL_MACHINE ? mfRedirectedKey(keyPath) : std::nullopt;
-    if (redirected) {
-        keys[1].Name = gfstrNameKey(*redirected);
-        keys[1].Children = &children[1];
-        keyCount = 2;
-    }
-    bool win64 = false;
-    // No value name holds a backslash, so this one matches none and no value is kept.
-    if (!mfblnScanFile(gfstrWinePrefix() + fileName, u"\\", std::span(keys).first(keyCount), win64))
+    const auto file = mfRegistryFile(gfstrWinePrefix() + fileName);
+    if (!file->Readable)
         return {};
 
-    std::vector<std::string>& names = redirected && win64 && keys[1].Exists ? children[1] : children[0];
+    std::u16string name = gfstrNameKey(keyPath);
+    const auto redirected = root == glngHKEY_LOCAL_MACHINE ? mfRedirectedKey(keyPath) : std::nullopt;
+    if (redirected && file->Win64) {
+        std::u16string redirectedName = gfstrNameKey(*redirected);
+        if (mfblnKeyExists(*file, redirectedName))
+            name = std::move(redirectedName);
+    }
+    std::vector<std::string> names = mfstrChildren(*file, name);
     // As the registry enumerates them: by name without regard to case, each name once.
     std::stable_sort(names.begin(), names.end(), [](const std::string& left, const std::string& right) {
         return gfstrNameKey(left) < gfstrNameKey(right);
@@ -548,7 +670,18 @@ std::vector<std::string> gfstrGetRegistrySubkeys(std::uint32_t root, const std::
     names.erase(std::unique(names.begin(), names.end(),
                             [](const std::string& left, const std::string& right) { return gfblnSameName(left, right); }),
                 names.end());
-    return std::move(names);
+    return names;
 }
 
 } // namespace platform
+
+namespace platform::wine {
+
+RegistryReads gudtRegistryReads()
+{
+    RegistryCache& cache = mudtCache();
+    const std::lock_guard lock(cache.Lock);
+    return cache.Reads;
+}
+
+} // namespace platform::wine

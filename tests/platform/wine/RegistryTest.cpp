@@ -1,10 +1,16 @@
 #include "platform/modGetRegistryValuesEx.h"
 
+#include "app/modSims2General.h"
 #include "errors/Failure.h"
+#include "platform/wine/RegistryFiles.h"
 #include "support/TestSupport.h"
 
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,10 +31,25 @@ std::string MachineFile(const std::string& arch, const std::string& body)
     return RegFile("\\\\Machine", arch, body);
 }
 
+const std::string kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// Its key line, as the file writes it.
+const std::string kShellFoldersLine =
+    "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1\n";
+
 class Registry : public testsupport::TrapTest {
 protected:
-    void WriteSystem(const std::string& text) { WriteFile(Scratch() / "prefix" / "system.reg", text); }
-    void WriteUser(const std::string& text) { WriteFile(Scratch() / "prefix" / "user.reg", text); }
+    std::filesystem::path SystemFile() const { return Scratch() / "prefix" / "system.reg"; }
+    std::filesystem::path UserFile() const { return Scratch() / "prefix" / "user.reg"; }
+    void WriteSystem(const std::string& text) { WriteFile(SystemFile(), text); }
+    void WriteUser(const std::string& text) { WriteFile(UserFile(), text); }
+
+    // Gives a file a modification time long past, as a prefix's registry has between runs of
+    // Wine; what is read of a file written a moment ago is not kept.
+    static void Settle(const std::filesystem::path& host)
+    {
+        const timespec times[2] = {{1'700'000'000, 0}, {1'700'000'000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, host.c_str(), times, 0), 0);
+    }
 
     static std::string Read(std::uint32_t root, const std::string& key, const std::string& value)
     {
@@ -227,6 +248,120 @@ TEST_F(Registry, DamagedOrMissingFilesGiveError)
     std::filesystem::remove(Scratch() / "prefix" / "system.reg");
     std::filesystem::create_directory(Scratch() / "prefix" / "system.reg");
     EXPECT_EQ(Read(glngHKEY_LOCAL_MACHINE, kSims2Key, "Install Dir"), "ERROR");
+}
+
+// A registry file is read once while it stays as it was, however many questions are asked of
+// it; a change to it, or a write a moment ago, has it read again.
+TEST_F(Registry, AFileIsReadOnceWhileItStaysTheSame)
+{
+    const auto user = [](const std::string& personal) {
+        return RegFile("\\\\User", "win32", kShellFoldersLine + "\"Personal\"=\"" + personal + "\"\n");
+    };
+    const auto files = [] { return platform::wine::gudtRegistryReads().Files; };
+    WriteUser(user("first"));
+    Settle(UserFile());
+    const auto before = files();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Read(glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal"), "first");
+    EXPECT_TRUE(platform::gfstrGetRegistrySubkeys(glngHKEY_CURRENT_USER, kShellFoldersKey).empty());
+    EXPECT_EQ(files() - before, 1u);
+
+    // Rewritten to the same size and given the same time again: still seen.
+    WriteUser(user("other"));
+    Settle(UserFile());
+    EXPECT_EQ(Read(glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal"), "other");
+    EXPECT_EQ(files() - before, 2u);
+
+    // Written a moment ago: read at each question, as it may change again unseen.
+    WriteUser(user("fresh"));
+    EXPECT_EQ(Read(glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal"), "fresh");
+    EXPECT_EQ(Read(glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal"), "fresh");
+    EXPECT_EQ(files() - before, 4u);
+}
+
+// Start-up asks one question of each program subkey of the Legacy Collection; with thousands of
+// them it still reads each registry file once.
+TEST_F(Registry, StartUpReadsEachFileOnce)
+{
+    const std::string key = "[Software\\\\Electronic Arts\\\\The Sims 2 Ultimate Collection 25";
+    std::string body;
+    for (int i = 0; i < 2000; ++i)
+        body += key + "\\\\Sims2EP" + std::to_string(1000 + i) + ".exe] 1\n\"Installed\"=dword:00000001\n";
+    body += key + "\\\\Sims2ZZ.exe] 1\n\"path\"=\"C:\\\\Legacy\\\\EP9\"\n";
+    WriteUser(RegFile("\\\\User", "win32", body + kShellFoldersLine + "\"Personal\"=\"C:\\\\Docs\"\n"));
+    WriteSystem(MachineFile("win32", "[Software\\\\Other] 1\n"));
+    Settle(UserFile());
+    Settle(SystemFile());
+
+    const auto before = platform::wine::gudtRegistryReads().Files;
+    gsGetSims2Paths();
+    EXPECT_EQ(platform::wine::gudtRegistryReads().Files - before, 2u);
+    EXPECT_EQ(gstrSims2Path, "");  // C:\Legacy names no folder, and it was found
+    EXPECT_EQ(gstrDocumentsPath, "C:\\Docs");
+    EXPECT_TRUE(trapCalls.empty());
+}
+
+// A named pipe in a registry file's place, with no writer, is not waited on: the value reads
+// as missing. (Opened to wait for a writer, this test would never end.)
+TEST_F(Registry, APipeIsNoRegistryFile)
+{
+    const struct {
+        std::uint32_t root;
+        const char* file;
+        std::string key;
+        std::string value;
+    } cases[] = {
+        {glngHKEY_CURRENT_USER, "user.reg", kShellFoldersKey, "Personal"},
+        {glngHKEY_LOCAL_MACHINE, "system.reg", kSims2Key, "Install Dir"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::filesystem::path pipe = Scratch() / "prefix" / c.file;
+        std::filesystem::create_directories(pipe.parent_path());
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        EXPECT_EQ(Read(c.root, c.key, c.value), "ERROR");
+        EXPECT_TRUE(platform::gfstrGetRegistrySubkeys(c.root, c.key).empty());
+    }
+}
+
+// A file that runs on past the bound (here a sparse tail of zeros) is read up to the bound;
+// keys and values beyond it, and the line it cuts, are absent.
+TEST_F(Registry, ReadingStopsAtTheBound)
+{
+    constexpr std::uint64_t kBound = platform::wine::glngMaxRegistryFileBytes;
+    WriteUser(RegFile("\\\\User", "win32", "[Software\\\\Early] 1\n\"v\"=\"early\"\n"));
+    const std::string across = "\n[Software\\\\Across] 1\n\"v\"=\"acr";
+    const std::string rest = "oss\"\n\"w\"=\"after\"\n";
+    const std::string late = "\n[Software\\\\Late] 1\n\"v\"=\"late\"\n";
+    {
+        const int fd = ::open(UserFile().c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(kBound + (1u << 20))), 0);
+        ASSERT_EQ(::pwrite(fd, across.data(), across.size(), static_cast<off_t>(kBound - across.size())),
+                  static_cast<ssize_t>(across.size()));
+        ASSERT_EQ(::pwrite(fd, rest.data(), rest.size(), static_cast<off_t>(kBound)), static_cast<ssize_t>(rest.size()));
+        ASSERT_EQ(::pwrite(fd, late.data(), late.size(), static_cast<off_t>(kBound + 4096)),
+                  static_cast<ssize_t>(late.size()));
+        ::close(fd);
+    }
+    Settle(UserFile());
+
+    const platform::wine::RegistryReads before = platform::wine::gudtRegistryReads();
+    const struct {
+        const char* key;
+        const char* value;
+        const char* expected;
+    } cases[] = {
+        {"Software\\Early", "v", "early"},
+        {"Software\\Across", "v", "ERROR"},  // its key line stands before the bound, the value's across it
+        {"Software\\Across", "w", "ERROR"},
+        {"Software\\Late", "v", "ERROR"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(glngHKEY_CURRENT_USER, c.key, c.value), c.expected) << c.key << " / " << c.value;
+    const platform::wine::RegistryReads after = platform::wine::gudtRegistryReads();
+    EXPECT_EQ(after.Files - before.Files, 1u);
+    EXPECT_EQ(after.Bytes - before.Bytes, kBound);
 }
 
 } // namespace

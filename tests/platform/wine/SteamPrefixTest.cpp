@@ -1,8 +1,10 @@
+#include "app/modSims2General.h"
 #include "platform/GamePrefix.h"
 #include "platform/wine/Prefix.h"
 #include "platform/wine/SteamLibraries.h"
 
 #include "support/AllocationMeter.h"
+#include "support/SampleGame.h"
 #include "support/TestSupport.h"
 
 #include <cstdlib>
@@ -68,6 +70,16 @@ TEST(SteamPrefixVdf, ReadsThePathsAndKeepsWhatCameBeforeDamage)
         {"key without a value", R"("libraryfolders" { "0" { "path" "/a" "label" } "1" { "path" "/b" } })", {"/a"}},
         {"a close too many", R"("libraryfolders" } { "0" { "path" "/a" } })", {}},
         {"bytes that are no text", "\"libraryfolders\" {\0\xFF\"\\"s, {}},
+        // Longer than any path: passed over, and what follows is still read.
+        {"an over-long value",
+         R"("libraryfolders" { "0" { "label" ")" + std::string(5000, 'x') + R"(" "path" "/a" } "1" { "path" "/b" } })",
+         {"/a", "/b"}},
+        {"an over-long path", R"("libraryfolders" { "0" { "path" "/)" + std::string(5000, 'x') + R"(" } "1" { "path" "/b" } })",
+         {"/b"}},
+        {"an over-long bare key and value",
+         "libraryfolders { 0 { " + std::string(5000, 'k') + " " + std::string(5000, 'v') + " path /a } }", {"/a"}},
+        {"a value of the longest length kept",
+         R"("libraryfolders" { "0" { "path" "/)" + std::string(4095, 'x') + R"(" } })", {"/" + std::string(4095, 'x')}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(gfstrLibraryFoldersOf(c.text), c.expected) << c.name;
@@ -140,10 +152,13 @@ public:  // for the cases' set-up
     fs::path Library() const { return home_.parent_path() / "SteamLibrary"; }
     fs::path Wine() const { return home_ / ".wine"; }
 
-    static fs::path MakePfx(const fs::path& library, const std::string& appId = kAppId)
+    // A Steam prefix, holding the game (as Choose judges it) or left over without it.
+    static fs::path MakePfx(const fs::path& library, const std::string& appId = kAppId, bool withGame = true)
     {
         const fs::path pfx = library / "steamapps/compatdata" / appId / "pfx";
         fs::create_directories(pfx);
+        if (withGame)
+            WriteFile(pfx / kGameMark, "");
         return pfx;
     }
 
@@ -156,19 +171,29 @@ public:  // for the cases' set-up
         WriteFile(root / "steamapps/libraryfolders.vdf", text + "}\n");
     }
 
-    // Chooses, with the game not in ~/.wine, and gives the prefix then in use.
+    // Chooses, with the game in the prefixes that hold kGameMark (never ~/.wine), and gives the
+    // prefix then in use.
     static std::string Choose()
     {
-        platform::gsChooseGamePrefix([] { return false; }, kAppId);
+        platform::gsChooseGamePrefix(
+            [] {
+                const fs::path inUse = platform::wine::gfstrWinePrefix();
+                return inUse != Home() / ".wine" && fs::exists(inUse / kGameMark);
+            },
+            kAppId);
         return platform::wine::gfstrWinePrefix();
     }
+
+    static fs::path Home() { return std::getenv("HOME"); }
+
+    static constexpr const char* kGameMark = "holds the game";
 
 protected:
     fs::path home_;
     std::optional<std::string> savedHome_;
 };
 
-TEST_F(SteamPrefix, ChoosesTheFirstSteamPrefixThatExists)
+TEST_F(SteamPrefix, ChoosesTheFirstSteamPrefixThatHoldsTheGame)
 {
     const struct {
         const char* name;
@@ -191,6 +216,23 @@ TEST_F(SteamPrefix, ChoosesTheFirstSteamPrefixThatExists)
              MakePfx(t.Native(), "2301");
              WriteFile(t.Flatpak() / "steamapps/compatdata" / kAppId / "pfx", "");
              WriteVdf(t.Native(), {t.Library()});
+             return t.Wine();
+         }},
+        {"past a prefix left over without the game in an earlier library",
+         [](SteamPrefix& t) {
+             MakePfx(t.Native(), kAppId, false);
+             WriteVdf(t.Native(), {t.Library()});
+             return MakePfx(t.Library());
+         }},
+        {"past a root's prefix without the game to the next root",
+         [](SteamPrefix& t) {
+             MakePfx(t.Native(), kAppId, false);
+             return MakePfx(t.Flatpak());
+         }},
+        {"none holds the game",
+         [](SteamPrefix& t) {
+             MakePfx(t.Native(), kAppId, false);
+             MakePfx(t.Flatpak(), kAppId, false);
              return t.Wine();
          }},
     };
@@ -223,6 +265,46 @@ TEST_F(SteamPrefix, WinePrefixThenWineThenSteam)
     EXPECT_EQ(platform::wine::gfstrWinePrefix(), winePrefix);
     unsetenv("WINEPREFIX");
     EXPECT_EQ(platform::wine::gfstrWinePrefix(), Wine().string());
+}
+
+// Start-up judges a Steam prefix as it judges ~/.wine, by the game's keys in its registry: one
+// left in an earlier library, empty or with a registry that names no game, hides nothing.
+TEST_F(SteamPrefix, StartUpFindsTheGameBehindAPrefixWithoutIt)
+{
+    constexpr const char* kLegacyApp = "3314070";
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> leftOver;
+    } cases[] = {
+        {"an empty prefix", [](const fs::path&) {}},
+        {"a prefix whose registry names no game",
+         [](const fs::path& pfx) {
+             WriteFile(pfx / "system.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Other] 1\n\"a\"=\"b\"\n");
+             WriteFile(pfx / "user.reg",
+                       "WINE REGISTRY Version 2\n\n"
+                       "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1\n"
+                       "\"Personal\"=\"C:\\\\elsewhere\"\n");
+         }},
+    };
+    const writer::SampleFolders expected = writer::gudtSampleFolders(writer::SampleEdition::Legacy);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(home_);
+        fs::remove_all(Library());
+        c.leftOver(MakePfx(Native(), kLegacyApp, false));
+        WriteVdf(Native(), {Library()});
+        const fs::path game = Library() / "steamapps/compatdata" / kLegacyApp / "pfx";
+        writer::gsMakeSampleGame(game, writer::SampleEdition::Legacy);
+        gstrDocumentsPath.clear();
+        gstrSims2Path.clear();
+        gstrSims2DataPath.clear();
+        gsGetSims2Paths();
+        EXPECT_EQ(platform::wine::gfstrWinePrefix(), game.string());
+        EXPECT_EQ(gstrSims2Path, expected.InstallFolder);
+        EXPECT_EQ(gstrDocumentsPath, expected.Documents);
+        EXPECT_EQ(gstrSims2DataPath, expected.DataFolder);
+    }
+    EXPECT_TRUE(trapCalls.empty());
 }
 
 TEST_F(SteamPrefix, EachLibraryIsListedOnce)
