@@ -237,6 +237,11 @@ TEST_F(ConflictFacts, JsonEscapesEveryTextAndListsTheUnreadable)
 // as '?', in the explained facts and in the lines that name the packages not compared.
 TEST_F(ConflictFacts, ExplainShowsControlCharactersAsQuestionMarks)
 {
+#ifdef _WIN32
+    // The file names below are raw bytes, as a Linux folder may hold them; a Windows folder holds
+    // UTF-16 names, which the text filter's own table covers.
+    GTEST_SKIP() << "file names of raw bytes are a Linux host's";
+#endif
     // ESC, BEL, two bytes the code page maps to C1 controls, DEL.
     const std::string name = "Red\x1B[31m\x07\x81\x9D" "2J\x7F";
     // File names with a CSI as a lone byte and in UTF-8, and a right-to-left override.
