@@ -1,6 +1,7 @@
 #include "app/ErrorReport.h"
 
 #include "app/modSims2General.h"
+#include "errors/Failure.h"
 #include "errors/modErrorTrap.h"
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
@@ -46,18 +47,27 @@ void gsWriteErrorLog(const std::string& report)
     log.Close();
 }
 
+std::string gfstrErrorReportKept(const AppVersion& version)
+{
+    std::string text = gfstrErrorReport(version);
+    try {
+        gsWriteErrorLog(text);
+    } catch (...) {
+        // A program folder the player may not write to, a full disk: the report is still what
+        // the player needs to see, with the reason there is no log of it.
+        const Failure failure = gudtCaughtFailure();
+        if (!text.ends_with(std::string(kCrLf) + kCrLf))
+            text += std::string(kCrLf) + kCrLf;
+        text += "The error log " + gfstrErrorLogPath() + " could not be written: Error " +
+                std::to_string(failure.Number()) + ", " + failure.Description() + ".";
+    }
+    return text;
+}
+
 void gsReportErrorToConsole()
 {
-    std::string report;
-    try {
-        report = gfstrErrorReport();
-        gsWriteErrorLog(report);
-    } catch (...) {
-        // Nowhere to keep the report: end at once, as the error dialog's load step does.
-        platform::gudtWindowServices().EndProgram(2);
-        return;
-    }
+    const std::string text = gfstrErrorReportKept();
     // The log's lines end in CR LF; on the terminal they end in LF.
-    std::cerr << platform::gfstrWithLfLineEnds(report + kCrLf) << std::flush;
+    std::cerr << platform::gfstrWithLfLineEnds(text + kCrLf) << std::flush;
     platform::gudtWindowServices().EndProgram(2);
 }
