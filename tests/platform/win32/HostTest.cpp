@@ -2,6 +2,7 @@
 // makes its own files below the scratch folder and its own registry keys below
 // HKCU\Software\ClashwickTest, and removes them after.
 
+#include "app/modSims2General.h"
 #include "errors/Failure.h"
 #include "platform/FileAccess.h"
 #include "platform/Folders.h"
@@ -11,6 +12,7 @@
 #include "platform/win32/WideText.h"
 #include "support/TestSupport.h"
 
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +20,9 @@
 #include <vector>
 
 #include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -219,6 +224,88 @@ TEST_F(Win32Registry, SubkeysComeByNameWithoutRegardToCase)
               (Names{"1.0", "sims2EP9.exe", "Sims2SP1.exe", "Sims\xE2\x84\xA2 2", "Zeta", "_last"}));
     EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, KeyPath() + "\\Missing"), Names{});
     EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, ""), Names{});
+}
+
+// ---- The documents folder ------------------------------------------------------------------
+
+const wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+
+// One value of the user's Explorer key, put back as it was when the test ends.
+class SavedExplorerValue {
+public:
+    SavedExplorerValue(const wchar_t* key, const wchar_t* name) : key_(std::wstring(kExplorerKey) + key), name_(name)
+    {
+        DWORD size = sizeof(data_);
+        saved_ = ::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_,
+                                &size) == ERROR_SUCCESS;
+        size_ = size;
+    }
+    ~SavedExplorerValue()
+    {
+        if (saved_)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_, type_, data_, size_);
+        else
+            Set(nullptr);
+    }
+    SavedExplorerValue(const SavedExplorerValue&) = delete;
+    SavedExplorerValue& operator=(const SavedExplorerValue&) = delete;
+
+    // Sets the value to a string, or removes it (null).
+    void Set(const wchar_t* text) const
+    {
+        if (text == nullptr) {
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_);
+            return;
+        }
+        const auto bytes = static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_, REG_SZ, text, bytes), ERROR_SUCCESS);
+    }
+
+private:
+    std::wstring key_;
+    const wchar_t* name_;
+    bool saved_ = false;
+    DWORD type_ = REG_SZ;
+    BYTE data_[2048] = {};
+    DWORD size_ = 0;
+};
+
+// The documents folder as the system gives it, or empty.
+std::string SystemDocuments()
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)))
+        folder = platform::win32::gfstrNarrow(path);
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+// A Documents folder that was moved (or redirected to a cloud drive) leaves the registry's
+// "Shell Folders" value missing or naming its old place: the folder is the one the system says
+// it is. (Where the system cannot say, the registry's value is read as under the Wine model;
+// the system itself rewrites that value as it answers, so it cannot be made stale for that.)
+class Win32Documents : public testsupport::TrapTest {};
+
+TEST_F(Win32Documents, DocumentsFolderIsWhereTheSystemSaysItIs)
+{
+    const SavedExplorerValue shellFolder(L"Shell Folders", L"Personal");
+    const std::string system = SystemDocuments();
+    ASSERT_FALSE(system.empty());
+    const struct {
+        const char* name;
+        const wchar_t* registry;  // "Shell Folders\Personal", null when missing
+    } cases[] = {
+        {"stale registry value", L"C:\\users\\Former\\Documents"},
+        {"no registry value", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shellFolder.Set(c.registry);
+        gsGetSims2Paths();
+        EXPECT_EQ(gstrDocumentsPath, system);
+    }
+    EXPECT_TRUE(trapCalls.empty());
 }
 
 // ---- Files and folders ---------------------------------------------------------------------
