@@ -9,6 +9,7 @@
 #include "platform/Names.h"
 #include "platform/modGetRegistryValuesEx.h"
 #include "platform/modWINAPI.h"
+#include "platform/win32/OwnFilesFolder.h"
 #include "platform/win32/WideText.h"
 #include "support/TestSupport.h"
 
@@ -551,6 +552,66 @@ TEST_F(Win32Host, LongPathNamesAreStoredNamesWithinMaxPath)
     EXPECT_EQ(platform::gfstrGetLongPathName(Win("Missing\\Stored Name.package")), "");
     EXPECT_EQ(platform::gfstrGetLongPathName(Win("MixedCase*")), "");
     EXPECT_EQ(platform::gfstrGetLongPathName(""), "");
+}
+
+// LOCALAPPDATA for one test, put back after.
+class SavedLocalAppData {
+public:
+    SavedLocalAppData()
+    {
+        wchar_t value[32768];
+        const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", value, 32768);
+        if (length > 0 && length < 32768)
+            saved_ = std::wstring(value, length);
+    }
+    ~SavedLocalAppData() { ::SetEnvironmentVariableW(L"LOCALAPPDATA", saved_ ? saved_->c_str() : nullptr); }
+    SavedLocalAppData(const SavedLocalAppData&) = delete;
+    SavedLocalAppData& operator=(const SavedLocalAppData&) = delete;
+    void Set(const std::string& value) const
+    {
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", platform::win32::gfstrWide(value).value().c_str());
+    }
+
+private:
+    std::optional<std::wstring> saved_;
+};
+
+// A copy unpacked where the player may not write (C:\Program Files\...) keeps its files in the
+// user's own data folder, made when missing; a copy that may write keeps them beside itself and
+// leaves nothing of its test there.
+TEST_F(Win32Host, OwnFilesGoToTheUserDataFolderWhenTheProgramFolderCannotBeWritten)
+{
+    fs::create_directories(HostPath("Unpacked"));
+    fs::create_directories(HostPath("Local"));
+    const SavedLocalAppData localAppData;
+    localAppData.Set(Win("Local"));
+    const struct {
+        const char* name;
+        std::string programFolder;
+        std::string expected;
+    } cases[] = {
+        {"writable", Win("Unpacked"), Win("Unpacked")},
+        {"cannot be written, data folder missing", Win("Not There"), Win("Local\\Clashwick")},
+        {"cannot be written, data folder there", Win("Not There"), Win("Local\\Clashwick")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(platform::win32::gfstrOwnFilesFolder(c.programFolder), c.expected);
+    }
+    EXPECT_TRUE(fs::is_directory(HostPath("Local\\Clashwick")));
+    EXPECT_TRUE(fs::is_empty(HostPath("Unpacked")));
+    EXPECT_TRUE(platform::win32::gfblnFolderWritable(Win("Unpacked")));
+    EXPECT_FALSE(platform::win32::gfblnFolderWritable(Win("Not There")));
+
+    // A drive's root and trailing separators give one "\"; a relative value is no folder of the
+    // user's, and the system's own local data folder is asked instead.
+    localAppData.Set("C:\\");
+    EXPECT_EQ(platform::win32::gfstrUserDataFolder(), "C:\\Clashwick");
+    localAppData.Set(Win("Local") + "\\");
+    EXPECT_EQ(platform::win32::gfstrUserDataFolder(), Win("Local\\Clashwick"));
+    localAppData.Set("relative\\Local");
+    const std::string system = platform::win32::gfstrUserDataFolder();
+    EXPECT_TRUE(system.size() > 13 && system.ends_with("\\Clashwick") && system[1] == ':') << system;
 }
 
 // Text crosses to the W calls and back whole; a lone surrogate a name may hold keeps its
