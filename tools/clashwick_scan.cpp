@@ -25,6 +25,7 @@
 #include "platform/CodePage.h"
 #include "platform/DateText.h"
 #include "platform/PhaseTimes.h"
+#include "platform/StandardOutput.h"
 #include "platform/WindowServices.h"
 #include "errors/modErrorTrap.h"
 
@@ -57,7 +58,9 @@ bool msPrintFacts(bool json)
         const platform::PhaseTimer timer(platform::Phase::Report);
         for (const std::string_view package : facts.NotCompared)
             std::cerr << "Could not compare the copies in " << package << ": they count as different.\n";
-        std::cout << (json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts)) << std::flush;
+        platform::gsWriteStandard(platform::StandardStream::Output,
+                                  json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts));
+        std::cout << std::flush;
     });
 }
 
@@ -140,7 +143,8 @@ int main(int argc, char** argv)
     if (output == Output::Report) {
         const platform::PhaseTimer timer(platform::Phase::Report);
         // The report's lines end in CR LF in the file; on the terminal they end in LF.
-        std::cout << platform::gfstrWithLfLineEnds(report) << std::flush;
+        platform::gsWriteStandard(platform::StandardStream::Output, platform::gfstrWithLfLineEnds(report));
+        std::cout << std::flush;
     } else if (!msPrintFacts(output == Output::Json)) {
         return 2;
     }

@@ -6,6 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
+#include "platform/StandardOutput.h"
 #include "platform/WindowServices.h"
 
 #include <algorithm>
@@ -68,6 +69,7 @@ void gsReportErrorToConsole()
 {
     const std::string text = gfstrErrorReportKept();
     // The log's lines end in CR LF; on the terminal they end in LF.
-    std::cerr << platform::gfstrWithLfLineEnds(text + kCrLf) << std::flush;
+    platform::gsWriteStandard(platform::StandardStream::Error, platform::gfstrWithLfLineEnds(text + kCrLf));
+    std::cerr << std::flush;
     platform::gudtWindowServices().EndProgram(2);
 }

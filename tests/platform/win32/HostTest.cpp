@@ -7,8 +7,10 @@
 #include "platform/FileAccess.h"
 #include "platform/Folders.h"
 #include "platform/Names.h"
+#include "platform/StandardOutput.h"
 #include "platform/modGetRegistryValuesEx.h"
 #include "platform/modWINAPI.h"
+#include "platform/win32/ConsoleText.h"
 #include "platform/win32/OwnFilesFolder.h"
 #include "platform/win32/WideText.h"
 #include "support/TestSupport.h"
@@ -638,6 +640,31 @@ TEST(Win32Text, WideTextRoundTrips)
             EXPECT_EQ(platform::win32::gfstrNarrow(*c.wide), c.narrow) << c.narrow;
         }
     }
+}
+
+// A console is handed whole characters, whatever bytes the text holds; a file or a pipe gets
+// the bytes as they are. (A console itself is checked by scripts/smoke-windows, which runs the
+// program in a terminal.)
+TEST(Win32Console, ConsoleGetsCharactersAndFilesGetBytes)
+{
+    const struct {
+        std::string text;
+        std::wstring units;
+    } cases[] = {
+        {"Sims\xE2\x84\xA2 Hack.package\n", L"Sims\u2122 Hack.package\n"},
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},                                // past U+FFFF: a pair
+        {"lone\xED\xA0\x80.package", std::wstring(L"lone") + wchar_t(0xD800) + L".package"},
+        {"Caf\xE9 \x80 \x81", L"Caf\u00E9 \u20AC \u0081"},                   // Windows-1252 bytes
+        {"cut \xE2\x84", L"cut \u00E2\u201E"},
+        {"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::win32::gfstrConsoleUnits(c.text), c.units) << c.text;
+
+    testing::internal::CaptureStdout();
+    platform::gsWriteStandard(platform::StandardStream::Output, "Sims\xE2\x84\xA2 Hack.package\n\xE9");
+    std::cout << std::flush;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sims\xE2\x84\xA2 Hack.package\n\xE9");
 }
 
 TEST(Win32UpperCase, UnitsUpperCaseByTheInvariantTable)
