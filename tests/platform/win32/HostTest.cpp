@@ -15,6 +15,7 @@
 #include "platform/win32/WideText.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include <memory>
@@ -461,6 +462,12 @@ TEST_F(Win32Host, FailedOperationsCarryTheirNumbers)
         {"open with a NUL", [&] { platform::InputFile f(Win("Folder\\x.bin") + std::string(1, '\0')); }, errBadFileName},
         {"open not UTF-8", [&] { platform::InputFile f(Win("Folder\\\xFF.bin")); }, errBadFileName},
         {"open a locked file", [&] { platform::InputFile f(Win("Folder\\locked.bin")); }, errPermission},
+        {"open a locked file found in its folder",
+         [&] {
+             const auto in = std::make_shared<const platform::Folder>(platform::gudtFindFolder(Win("Folder")).value());
+             platform::InputFile f(platform::FoundFile{Win("Folder\\locked.bin"), in, "locked.bin"});
+         },
+         errPermission},
         {"write in missing folder", [&] { platform::OutputFile f(Win("Missing\\o.txt")); }, errPathNotFound},
         {"write a folder", [&] { platform::OutputFile f(Win("Folder")); }, errPathFileAccess},
         {"write a read-only file", [&] { platform::OutputFile f(Win("Folder\\readonly.bin")); }, errPermission},
@@ -525,6 +532,90 @@ TEST_F(Win32Host, FilesAreWrittenAndReadBackBeyondMaxPath)
     EXPECT_EQ(platform::gfstrListFolder(Win(deep + "\\*.txt"), ListKind::Files), Names{"Report.txt"});
     platform::gsDeleteFile(Win(deep + "\\Report.txt"));
     EXPECT_FALSE(platform::gfblnEntryExists(Win(deep + "\\Report.txt"), ListKind::Files));
+}
+
+// Names the system takes for something else are files and folders like any other on the disk:
+// a device's name (CON, nul, aux, COM1) with or without an extension, a name ending in a dot or
+// a space (which the system cuts off), and such names past MAX_PATH. Each is listed, looked up,
+// opened and read as what it is; no device is opened in its place.
+TEST_F(Win32Host, NamesTheSystemTakesForOthersAreWhatTheyAreOnDisk)
+{
+    std::string deep = "Special\\Deep";
+    while (deep.size() < 280)
+        deep += "\\A folder name of some length";
+    const std::string files[] = {
+        "Special\\CON.package",          "Special\\nul.package",           "Special\\aux\\inside.package",
+        "Special\\COM1.package",         "Special\\Dotted.\\inside.package", "Special\\Spaced \\inside.package",
+        "Special\\Ends in a dot.",       "Special\\CON",                   deep + "\\aux\\Lpt1.package",
+        deep + "\\Dotted.\\inside.package",
+    };
+    // Made through the long form, which takes every name as written.
+    const std::wstring root = L"\\\\?\\" + fs::absolute(Scratch()).make_preferred().wstring();
+    for (const std::string& file : files) {
+        const std::wstring wide = platform::win32::gfstrWide(file).value();
+        for (std::size_t at = wide.find(L'\\'); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
+            ::CreateDirectoryW((root + L"\\" + wide.substr(0, at)).c_str(), nullptr);
+        const HANDLE handle = ::CreateFileW((root + L"\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+        DWORD written = 0;
+        ::WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+        ::CloseHandle(handle);
+    }
+
+    // The contents, or the error that stopped the reading.
+    const auto read = [](const auto& opened) -> std::string {
+        try {
+            platform::InputFile in(opened);
+            return in.ReadAll();
+        } catch (const Failure& failure) {
+            return "error " + std::to_string(failure.Number());
+        }
+    };
+    const auto attributes = [](const std::string& path) -> std::string {
+        try {
+            return std::to_string(platform::gflngGetAttr(path) & platform::attrDirectory);
+        } catch (const Failure& failure) {
+            return "error " + std::to_string(failure.Number());
+        }
+    };
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const auto separator = file.rfind('\\');
+        const std::string parent = file.substr(0, separator);
+        const std::string name = file.substr(separator + 1);
+        EXPECT_EQ(read(Win(file)), file);
+        EXPECT_EQ(attributes(Win(file)), "0");
+        EXPECT_EQ(RaisedBy([&] { EXPECT_TRUE(platform::gfblnEntryExists(Win(file), ListKind::Files)); }), std::nullopt);
+        // As a walk reaches it: the folder looked up once, then listed, then the file opened in it.
+        std::optional<platform::Folder> folder;
+        ASSERT_EQ(RaisedBy([&] { folder = platform::gudtFindFolder(Win(parent)); }), std::nullopt);
+        ASSERT_TRUE(folder);
+        Names listed;
+        ASSERT_EQ(RaisedBy([&] { listed = platform::gfstrListFolder(*folder, "*.*", ListKind::Files); }), std::nullopt);
+        EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end());
+        const auto in = std::make_shared<const platform::Folder>(*folder);
+        EXPECT_EQ(read(platform::FoundFile{Win(file), in, name}), file);
+    }
+    const auto special = platform::gudtFindFolder(Win("Special"));
+    ASSERT_TRUE(special);
+    for (const char* subfolder : {"aux", "Dotted.", "Spaced "}) {
+        SCOPED_TRACE(subfolder);
+        std::optional<platform::Folder> below;
+        Names listed;
+        EXPECT_EQ(RaisedBy([&] {
+                      below = platform::gudtFindSubfolder(*special, subfolder);
+                      if (below)
+                          listed = platform::gfstrListFolder(*below, "*.package", ListKind::Files);
+                  }),
+                  std::nullopt);
+        EXPECT_EQ(listed, Names{"inside.package"});
+    }
+    // A device's name where no such file is: not found, never the device.
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f(Win("Special\\PRN.package")); }), errFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f(Win("Special\\aux\\nul")); }), errFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f("NUL"); }), errFileNotFound);
+    EXPECT_FALSE(platform::gfblnEntryExists(Win("Special\\COM2.package"), ListKind::Files));
 }
 
 // The long form gives each name as stored; it must fit 260 units with its terminator.
