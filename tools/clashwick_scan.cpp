@@ -25,6 +25,7 @@
 #include "platform/CodePage.h"
 #include "platform/DateText.h"
 #include "platform/PhaseTimes.h"
+#include "platform/StandardOutput.h"
 #include "platform/TerminalText.h"
 #include "platform/WindowServices.h"
 #include "errors/modErrorTrap.h"
@@ -57,7 +58,9 @@ bool msPrintFacts(bool json)
         }
         const platform::PhaseTimer timer(platform::Phase::Report);
         std::cerr << gfstrNotComparedLines(facts);
-        std::cout << (json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts)) << std::flush;
+        platform::gsWriteStandard(platform::StandardStream::Output,
+                                  json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts));
+        std::cout << std::flush;
     });
 }
 
@@ -142,7 +145,9 @@ int main(int argc, char** argv)
         // The report's lines end in CR LF in the file; printed they end in LF. A terminal gets
         // the names' control characters as '?'; a file or a pipe gets the report as it is.
         const std::string text = platform::gfstrWithLfLineEnds(report);
-        std::cout << (isatty(STDOUT_FILENO) == 1 ? platform::gfstrPrintableLines(text) : text) << std::flush;
+        platform::gsWriteStandard(platform::StandardStream::Output,
+                                  isatty(STDOUT_FILENO) == 1 ? platform::gfstrPrintableLines(text) : text);
+        std::cout << std::flush;
     } else if (!msPrintFacts(output == Output::Json)) {
         return 2;
     }

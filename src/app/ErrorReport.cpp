@@ -1,10 +1,12 @@
 #include "app/ErrorReport.h"
 
 #include "app/modSims2General.h"
+#include "errors/Failure.h"
 #include "errors/modErrorTrap.h"
 #include "platform/AppInfo.h"
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
+#include "platform/StandardOutput.h"
 #include "platform/TerminalText.h"
 #include "platform/WindowServices.h"
 
@@ -47,19 +49,30 @@ void gsWriteErrorLog(const std::string& report)
     log.Close();
 }
 
+std::string gfstrErrorReportKept(const AppVersion& version)
+{
+    std::string text = gfstrErrorReport(version);
+    try {
+        gsWriteErrorLog(text);
+    } catch (...) {
+        // A program folder the player may not write to, a full disk: the report is still what
+        // the player needs to see, with the reason there is no log of it.
+        const Failure failure = gudtCaughtFailure();
+        if (!text.ends_with(std::string(kCrLf) + kCrLf))
+            text += std::string(kCrLf) + kCrLf;
+        text += "The error log " + gfstrErrorLogPath() + " could not be written: Error " +
+                std::to_string(failure.Number()) + ", " + failure.Description() + ".";
+    }
+    return text;
+}
+
 void gsReportErrorToConsole()
 {
-    std::string report;
-    try {
-        report = gfstrErrorReport();
-        gsWriteErrorLog(report);
-    } catch (...) {
-        // Nowhere to keep the report: end at once, as the error dialog's load step does.
-        platform::gudtWindowServices().EndProgram(2);
-        return;
-    }
+    const std::string text = gfstrErrorReportKept();
     // The log's lines end in CR LF; on the terminal they end in LF, and the control characters
     // of the names in the report show as '?'.
-    std::cerr << platform::gfstrPrintableLines(platform::gfstrWithLfLineEnds(report + kCrLf)) << std::flush;
+    platform::gsWriteStandard(platform::StandardStream::Error,
+                              platform::gfstrPrintableLines(platform::gfstrWithLfLineEnds(text + kCrLf)));
+    std::cerr << std::flush;
     platform::gudtWindowServices().EndProgram(2);
 }

@@ -22,7 +22,14 @@ std::string gfstrErrorLogPath();
 // Raises the failure of the path layer when the log cannot be written.
 void gsWriteErrorLog(const std::string& report);
 
-// The error trap of the program without windows: writes the error log, prints the same text to
-// standard error (lines ending in LF there) and ends the program with exit code 2. When the log cannot be written the
-// program ends at once without a word, as the error dialog would.
+// Builds the report from the error record and writes the error log. The result is the text the
+// error dialog shows and the program without windows prints: the report, and when the log could
+// not be written, after a blank line, one sentence that names the log and the failure:
+//   The error log C:\Games\Clashwick\errorlog.txt could not be written: Error 70, Permission denied.
+// A log that cannot be written never hides the report.
+std::string gfstrErrorReportKept(const AppVersion& version = kAppVersion);
+
+// The error trap of the program without windows: writes the error log, prints the text of
+// gfstrErrorReportKept to standard error (lines ending in LF there) and ends the program with
+// exit code 2.
 void gsReportErrorToConsole();

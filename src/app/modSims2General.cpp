@@ -3,6 +3,7 @@
 #include "errors/modErrorTrap.h"
 #include "platform/Folders.h"
 #include "platform/GamePrefix.h"
+#include "platform/KnownFolders.h"
 #include "platform/Names.h"
 #include "platform/PathText.h"
 #include "platform/modGetRegistryValuesEx.h"
@@ -169,7 +170,11 @@ void gsGetSims2Paths()
         platform::gsChooseGamePrefix(mfblnGameRegistered, kLegacySteamApp);
 
         const std::string displayName = mfstrFindInstallFolder();
-        gstrDocumentsPath = mfstrRegistryValue(platform::glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal");
+        // The system's word first: the registry's value may be missing, or name the folder's
+        // old place after the player moved it or had it redirected to a cloud drive.
+        gstrDocumentsPath = platform::gfstrSystemDocumentsFolder();
+        if (gstrDocumentsPath.empty())
+            gstrDocumentsPath = mfstrRegistryValue(platform::glngHKEY_CURRENT_USER, kShellFoldersKey, "Personal");
         msFindSims2DataPath(displayName);
     });
 }

@@ -1,10 +1,12 @@
 #pragma once
-// Discovery of the game's folders: the install folder and the documents folder from the
-// registry, and the game's user-data folder below the documents folder.
+// Discovery of the game's folders: the install folder from the registry, the documents folder
+// from the system (the registry where the system cannot say), and the game's user-data folder
+// below the documents folder.
 
 #include <string>
 
-// The user's documents folder exactly as the registry holds it, or "ERROR".
+// The user's documents folder: as the system says (platform/KnownFolders.h), else exactly as
+// the registry holds it, or "ERROR".
 extern std::string gstrDocumentsPath;
 // The game's install folder in its long form; "ERROR" when the registry value cannot be read,
 // empty when it names a folder that does not exist.

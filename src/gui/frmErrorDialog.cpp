@@ -137,19 +137,12 @@ frmErrorDialog::frmErrorDialog(QWidget* parent) : QDialog(parent)
     connect(cmdWebPage, &QPushButton::clicked, this, [this] { msRunUnhandled([this] { cmdWebPage_Click(); }); });
 }
 
-bool frmErrorDialog::Form_Load()
+void frmErrorDialog::Form_Load()
 {
-    try {
-        std::string report = gfstrErrorReport();
-        gsWriteErrorLog(report);
-        txtMessage->setPlainText(gui::qt::gfqsDisplayText(report));
-        message_ = std::move(report);
-        return true;
-    } catch (...) {
-        // The report cannot be kept: end at once, with no dialog and no trap.
-        platform::gudtWindowServices().EndProgram(2);
-        return false;
-    }
+    // A log that cannot be written is said in the text; the dialog shows all the same.
+    std::string text = gfstrErrorReportKept();
+    txtMessage->setPlainText(gui::qt::gfqsDisplayText(text));
+    message_ = std::move(text);
 }
 
 bool frmErrorDialog::event(QEvent* event)
@@ -210,7 +203,6 @@ void gsShowErrorDialog()
         dialog = std::make_unique<frmErrorDialog>();
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { dialog.reset(); });
     }
-    if (!dialog->Form_Load())
-        return;
+    dialog->Form_Load();
     dialog->exec();
 }

@@ -17,10 +17,9 @@ class frmErrorDialog : public QDialog {
 public:
     explicit frmErrorDialog(QWidget* parent = nullptr);
 
-    // Builds the report from the error record, writes the error log and fills txtMessage.
-    // When any of it fails the program ends at once, without a word; the result is false
-    // only when a stand-in for ending the program returned.
-    bool Form_Load();
+    // Builds the report from the error record, writes the error log and fills txtMessage. A log
+    // that cannot be written is said at the end of the text (gfstrErrorReportKept).
+    void Form_Load();
 
     // The text of txtMessage exactly as it was set, CR LF line ends included.
     const std::string& MessageText() const { return message_; }

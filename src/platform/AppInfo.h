@@ -19,8 +19,9 @@ public:
 // The program folder: where the program keeps its own files (temp\hackreport.txt, errorlog.txt),
 // in Windows form without a trailing separator. It is the folder that holds the running program
 // (for /opt/clashwick/bin: Z:\opt\clashwick\bin), except for a program installed on Linux,
-// which keeps them in the user's data folder (platform/wine/InstalledProgram.h). Raises as
-// gfstrProgramFolder does.
+// which keeps them in the user's data folder (platform/wine/InstalledProgram.h), and for a
+// program on Windows whose folder cannot be written, which keeps them in %LOCALAPPDATA%\Clashwick
+// (platform/win32/OwnFilesFolder.h). Raises as gfstrProgramFolder does.
 std::string gfstrAppPath();
 
 // Replaces the program folder (tests point it at a folder of their own); empty restores it.

@@ -30,6 +30,14 @@ protected:
         TrapTest::TearDown();
     }
     std::filesystem::path LogFile() const { return Scratch() / "app" / "errorlog.txt"; }
+    // Read-only or not, as the owner's write permission (the read-only attribute on Windows).
+    void SetLogWritable(bool writable) const
+    {
+        if (std::filesystem::exists(LogFile()))
+            std::filesystem::permissions(LogFile(), std::filesystem::perms::owner_write,
+                                         writable ? std::filesystem::perm_options::add
+                                                  : std::filesystem::perm_options::remove);
+    }
 
     std::string appPath;
 };
@@ -112,7 +120,42 @@ TEST_F(ErrorReportTest, ConsoleTrapWritesTheLogPrintsTheReportAndEndsWithTwo)
     EXPECT_EQ(ReadFile(LogFile()), platform::gfstrToCodePage(report) + "\r\n");
 }
 
-TEST_F(ErrorReportTest, ConsoleTrapEndsSilentlyWhenTheLogCannotBeWritten)
+// The report is shown whole wherever the log cannot be written, with one sentence that says
+// why; the log, when one is there, is left as it was.
+TEST_F(ErrorReportTest, ReportKeptSaysWhenTheLogCannotBeWritten)
+{
+    const struct {
+        const char* Name;
+        const char* Data;
+        bool ProgramFolderThere;
+        bool ReadOnlyLog;
+        std::string Sentence;  // after the report; empty when the log is written
+    } cases[] = {
+        {"log written", "", true, false, ""},
+        {"no program folder", "", false, false,
+         "The error log " + WinPath(Scratch() / "missing") + "\\errorlog.txt could not be written: "
+         "Error 76, Path not found."},
+        {"read-only log, extra data", "Filename = C:\\x.package", true, true,
+         "\r\n\r\nThe error log " + appPath + "\\errorlog.txt could not be written: Error 70, Permission denied."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        glngErrNumber = 70;
+        gstrErrDescription = "Permission denied";
+        gstrErrData = c.Data;
+        platform::gsSetAppPath(c.ProgramFolderThere ? appPath : WinPath(Scratch() / "missing"));
+        SetLogWritable(true);
+        WriteFile(LogFile(), "an older log");
+        SetLogWritable(!c.ReadOnlyLog);
+
+        const std::string report = gfstrErrorReport({2, 0, 3});
+        EXPECT_EQ(gfstrErrorReportKept({2, 0, 3}), report + c.Sentence);
+        EXPECT_EQ(ReadFile(LogFile()), c.Sentence.empty() ? report + "\r\n" : "an older log");
+    }
+    SetLogWritable(true);
+}
+
+TEST_F(ErrorReportTest, ConsoleTrapPrintsTheReportWhenTheLogCannotBeWritten)
 {
     std::optional<int> exitCode;
     platform::gudtWindowServices().EndProgram = [&](int code) { exitCode = code; };
@@ -120,7 +163,13 @@ TEST_F(ErrorReportTest, ConsoleTrapEndsSilentlyWhenTheLogCannotBeWritten)
 
     testing::internal::CaptureStderr();
     gsReportErrorToConsole();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const std::string printed = testing::internal::GetCapturedStderr();
+
+    std::string lines = gfstrErrorReport() + "The error log " + WinPath(Scratch() / "missing") +
+                        "\\errorlog.txt could not be written: Error 76, Path not found.\r\n";
+    for (std::size_t at; (at = lines.find("\r\n")) != std::string::npos;)
+        lines.replace(at, 2, "\n");
+    EXPECT_EQ(printed, lines);
     EXPECT_EQ(exitCode, 2);
 }
 

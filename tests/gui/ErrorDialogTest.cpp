@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -41,7 +42,7 @@ protected:
 TEST_F(ErrorDialogTest, ActivationRestoresThePointerAndFocusesTheSink)
 {
     frmErrorDialog dialog;
-    ASSERT_TRUE(dialog.Form_Load());
+    dialog.Form_Load();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     ASSERT_TRUE(ShowActive(dialog));
@@ -59,7 +60,7 @@ TEST_F(ErrorDialogTest, ActivationRestoresThePointerAndFocusesTheSink)
 TEST_F(ErrorDialogTest, CopyTwiceLeavesTheReportOnceAsPlainText)
 {
     frmErrorDialog dialog;
-    ASSERT_TRUE(dialog.Form_Load());
+    dialog.Form_Load();
     QGuiApplication::clipboard()->setText("something else");
     dialog.cmdCopy->click();
     dialog.cmdCopy->click();
@@ -90,16 +91,28 @@ TEST_F(ErrorDialogTest, TrapShowsTheDialogAndReturnsWhenItIsClosed)
     EXPECT_FALSE(exitCode.has_value());
 }
 
-TEST_F(ErrorDialogTest, TrapEndsSilentlyWhenTheLogCannotBeWritten)
+// A program folder the player may not write to: the dialog shows the report all the same,
+// and says that the log could not be written.
+TEST_F(ErrorDialogTest, TrapShowsTheReportWhenTheLogCannotBeWritten)
 {
     gsSetErrorTrapPresenter(gsShowErrorDialog);
-    platform::gsSetAppPath(WinPath(Scratch() / "missing"));
-    const windowtest::ModalAnswer answer([](QWidget&) {});
+    const std::string missing = WinPath(Scratch() / "missing");
+    platform::gsSetAppPath(missing);
+    std::string shown;
+    const windowtest::ModalAnswer answer([&shown](QWidget& modal) {
+        if (auto* dialog = qobject_cast<frmErrorDialog*>(&modal))
+            shown = dialog->txtMessage->toPlainText().toStdString();
+    });
 
     gsErrorTrap();
 
-    EXPECT_EQ(exitCode, 2);
-    EXPECT_FALSE(answer.Found());
+    EXPECT_TRUE(answer.Found());
+    std::string expected = gfstrErrorReport() + "\r\n\r\nThe error log " + missing +
+                           "\\errorlog.txt could not be written: Error 76, Path not found.";
+    for (std::size_t at; (at = expected.find("\r\n")) != std::string::npos;)
+        expected.replace(at, 2, "\n");
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(exitCode.has_value());
     EXPECT_TRUE(criticalMessages.empty());
 }
 

@@ -22,7 +22,9 @@
 #include <functional>
 #include <mutex>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -353,6 +355,23 @@ TEST_F(DamagedDownload, PackagesThatChangeWhileTheScanRunsAreListed)
     fs::remove_all(Victim());
     EXPECT_TRUE(trapCalls.empty());
 }
+
+#ifdef _WIN32
+// A package another program holds open without sharing it is listed as refused, and the scan
+// goes on.
+TEST_F(DamagedDownload, APackageHeldByAnotherProgramIsListed)
+{
+    WriteFile(Victim(), gudtBuildPackage(VictimPlan()).Bytes);
+    const HANDLE held = ::CreateFileW(Victim().wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string body = ScanBody();
+    ::CloseHandle(held);
+    EXPECT_EQ(body, WithUnreadable("70 - Permission denied"));
+    EXPECT_TRUE(trapCalls.empty());
+    std::filesystem::remove(Victim());
+}
+#endif
 
 // A folder below Downloads that cannot be listed, or whose entry cannot be examined, is listed
 // by its name with its error and passed over; the scan goes on. Only the Downloads folder's own

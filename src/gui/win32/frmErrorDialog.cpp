@@ -59,19 +59,12 @@ frmErrorDialog::frmErrorDialog()
     cmdFocus = mfhwndButton(idFocus, L"Command1", TwipsRect(3480, 6240, 615, 435));
 }
 
-bool frmErrorDialog::Form_Load()
+void frmErrorDialog::Form_Load()
 {
-    try {
-        std::string report = gfstrErrorReport();
-        gsWriteErrorLog(report);
-        gui::win32::gsSetWindowText(txtMessage, report);
-        message_ = std::move(report);
-        return true;
-    } catch (...) {
-        // The report cannot be kept: end at once, with no dialog and no trap.
-        platform::gudtWindowServices().EndProgram(2);
-        return false;
-    }
+    // A log that cannot be written is said in the text; the dialog shows all the same.
+    std::string text = gfstrErrorReportKept();
+    gui::win32::gsSetWindowText(txtMessage, text);
+    message_ = std::move(text);
 }
 
 void frmErrorDialog::Show()
@@ -161,7 +154,6 @@ void gsShowErrorDialog()
     static frmErrorDialog* dialog = nullptr;
     if (!dialog)
         dialog = new frmErrorDialog();
-    if (!dialog->Form_Load())
-        return;
+    dialog->Form_Load();
     dialog->Show();
 }

@@ -12,10 +12,9 @@ class frmErrorDialog : public gui::win32::Form {
 public:
     frmErrorDialog();
 
-    // Builds the report from the error record, writes the error log and fills txtMessage.
-    // When any of it fails the program ends at once, without a word; the result is false
-    // only when a stand-in for ending the program returned.
-    bool Form_Load();
+    // Builds the report from the error record, writes the error log and fills txtMessage. A log
+    // that cannot be written is said at the end of the text (gfstrErrorReportKept).
+    void Form_Load();
 
     // Shows the dialog modally with no owner, centred on the screen; returns when it was
     // closed other than by its End button.

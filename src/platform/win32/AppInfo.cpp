@@ -2,6 +2,7 @@
 
 #include "platform/PathText.h"
 #include "platform/Paths.h"
+#include "platform/win32/OwnFilesFolder.h"
 #include "platform/win32/WideText.h"
 
 #include <windows.h>
@@ -30,9 +31,8 @@ std::wstring mfstrExecutable()
     return {};
 }
 
-} // namespace
-
-std::string gfstrProgramFolder()
+// The folder that holds the running program.
+std::string mfstrExecutableFolder()
 {
     const std::wstring executable = mfstrExecutable();
     // Without the program's own path, the current folder is the best place the program has.
@@ -46,6 +46,16 @@ std::string gfstrProgramFolder()
     // A drive's root keeps its separator ("C:\"), as the Wine host writes it.
     const bool root = separator == 2 && gfblnHasDriveLetter(path);
     return path.substr(0, root ? separator + 1 : separator);
+}
+
+} // namespace
+
+std::string gfstrProgramFolder()
+{
+    // Decided once, so that the report and the error log of one run are in one place: beside
+    // the program, or the user's data folder when the program's folder cannot be written.
+    static const std::string folder = gfstrOwnFilesFolder(mfstrExecutableFolder());
+    return folder;
 }
 
 } // namespace platform

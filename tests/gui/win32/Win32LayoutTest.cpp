@@ -209,7 +209,7 @@ TEST_F(Win32WindowTest, ErrorDialogCaptionsAreShownWhole)
 TEST_F(Win32WindowTest, ErrorDialogOpensCentredAndTabsThroughTheHiddenButtons)
 {
     frmErrorDialog dialog;
-    ASSERT_TRUE(dialog.Form_Load());
+    dialog.Form_Load();
     std::vector<std::string> walk;
     bool centred = false;
     const win32test::ModalAnswer answer(L"Unrecoverable Error - Program Execution Halted", [&](HWND) {

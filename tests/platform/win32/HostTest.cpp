@@ -2,15 +2,21 @@
 // makes its own files below the scratch folder and its own registry keys below
 // HKCU\Software\ClashwickTest, and removes them after.
 
+#include "app/modSims2General.h"
 #include "errors/Failure.h"
 #include "platform/FileAccess.h"
 #include "platform/Folders.h"
 #include "platform/Names.h"
+#include "platform/StandardOutput.h"
 #include "platform/modGetRegistryValuesEx.h"
 #include "platform/modWINAPI.h"
+#include "platform/win32/ConsoleText.h"
+#include "platform/win32/OwnFilesFolder.h"
 #include "platform/win32/WideText.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +24,9 @@
 #include <vector>
 
 #include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -221,6 +230,88 @@ TEST_F(Win32Registry, SubkeysComeByNameWithoutRegardToCase)
     EXPECT_EQ(platform::gfstrGetRegistrySubkeys(platform::glngHKEY_CURRENT_USER, ""), Names{});
 }
 
+// ---- The documents folder ------------------------------------------------------------------
+
+const wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+
+// One value of the user's Explorer key, put back as it was when the test ends.
+class SavedExplorerValue {
+public:
+    SavedExplorerValue(const wchar_t* key, const wchar_t* name) : key_(std::wstring(kExplorerKey) + key), name_(name)
+    {
+        DWORD size = sizeof(data_);
+        saved_ = ::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_,
+                                &size) == ERROR_SUCCESS;
+        size_ = size;
+    }
+    ~SavedExplorerValue()
+    {
+        if (saved_)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_, type_, data_, size_);
+        else
+            Set(nullptr);
+    }
+    SavedExplorerValue(const SavedExplorerValue&) = delete;
+    SavedExplorerValue& operator=(const SavedExplorerValue&) = delete;
+
+    // Sets the value to a string, or removes it (null).
+    void Set(const wchar_t* text) const
+    {
+        if (text == nullptr) {
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_);
+            return;
+        }
+        const auto bytes = static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_, REG_SZ, text, bytes), ERROR_SUCCESS);
+    }
+
+private:
+    std::wstring key_;
+    const wchar_t* name_;
+    bool saved_ = false;
+    DWORD type_ = REG_SZ;
+    BYTE data_[2048] = {};
+    DWORD size_ = 0;
+};
+
+// The documents folder as the system gives it, or empty.
+std::string SystemDocuments()
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)))
+        folder = platform::win32::gfstrNarrow(path);
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+// A Documents folder that was moved (or redirected to a cloud drive) leaves the registry's
+// "Shell Folders" value missing or naming its old place: the folder is the one the system says
+// it is. (Where the system cannot say, the registry's value is read as under the Wine model;
+// the system itself rewrites that value as it answers, so it cannot be made stale for that.)
+class Win32Documents : public testsupport::TrapTest {};
+
+TEST_F(Win32Documents, DocumentsFolderIsWhereTheSystemSaysItIs)
+{
+    const SavedExplorerValue shellFolder(L"Shell Folders", L"Personal");
+    const std::string system = SystemDocuments();
+    ASSERT_FALSE(system.empty());
+    const struct {
+        const char* name;
+        const wchar_t* registry;  // "Shell Folders\Personal", null when missing
+    } cases[] = {
+        {"stale registry value", L"C:\\users\\Former\\Documents"},
+        {"no registry value", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shellFolder.Set(c.registry);
+        gsGetSims2Paths();
+        EXPECT_EQ(gstrDocumentsPath, system);
+    }
+    EXPECT_TRUE(trapCalls.empty());
+}
+
 // ---- Files and folders ---------------------------------------------------------------------
 
 class Win32Host : public testsupport::TrapTest {
@@ -371,6 +462,12 @@ TEST_F(Win32Host, FailedOperationsCarryTheirNumbers)
         {"open with a NUL", [&] { platform::InputFile f(Win("Folder\\x.bin") + std::string(1, '\0')); }, errBadFileName},
         {"open not UTF-8", [&] { platform::InputFile f(Win("Folder\\\xFF.bin")); }, errBadFileName},
         {"open a locked file", [&] { platform::InputFile f(Win("Folder\\locked.bin")); }, errPermission},
+        {"open a locked file found in its folder",
+         [&] {
+             const auto in = std::make_shared<const platform::Folder>(platform::gudtFindFolder(Win("Folder")).value());
+             platform::InputFile f(platform::FoundFile{Win("Folder\\locked.bin"), in, "locked.bin"});
+         },
+         errPermission},
         {"write in missing folder", [&] { platform::OutputFile f(Win("Missing\\o.txt")); }, errPathNotFound},
         {"write a folder", [&] { platform::OutputFile f(Win("Folder")); }, errPathFileAccess},
         {"write a read-only file", [&] { platform::OutputFile f(Win("Folder\\readonly.bin")); }, errPermission},
@@ -437,6 +534,90 @@ TEST_F(Win32Host, FilesAreWrittenAndReadBackBeyondMaxPath)
     EXPECT_FALSE(platform::gfblnEntryExists(Win(deep + "\\Report.txt"), ListKind::Files));
 }
 
+// Names the system takes for something else are files and folders like any other on the disk:
+// a device's name (CON, nul, aux, COM1) with or without an extension, a name ending in a dot or
+// a space (which the system cuts off), and such names past MAX_PATH. Each is listed, looked up,
+// opened and read as what it is; no device is opened in its place.
+TEST_F(Win32Host, NamesTheSystemTakesForOthersAreWhatTheyAreOnDisk)
+{
+    std::string deep = "Special\\Deep";
+    while (deep.size() < 280)
+        deep += "\\A folder name of some length";
+    const std::string files[] = {
+        "Special\\CON.package",          "Special\\nul.package",           "Special\\aux\\inside.package",
+        "Special\\COM1.package",         "Special\\Dotted.\\inside.package", "Special\\Spaced \\inside.package",
+        "Special\\Ends in a dot.",       "Special\\CON",                   deep + "\\aux\\Lpt1.package",
+        deep + "\\Dotted.\\inside.package",
+    };
+    // Made through the long form, which takes every name as written.
+    const std::wstring root = L"\\\\?\\" + fs::absolute(Scratch()).make_preferred().wstring();
+    for (const std::string& file : files) {
+        const std::wstring wide = platform::win32::gfstrWide(file).value();
+        for (std::size_t at = wide.find(L'\\'); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
+            ::CreateDirectoryW((root + L"\\" + wide.substr(0, at)).c_str(), nullptr);
+        const HANDLE handle = ::CreateFileW((root + L"\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+        DWORD written = 0;
+        ::WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+        ::CloseHandle(handle);
+    }
+
+    // The contents, or the error that stopped the reading.
+    const auto read = [](const auto& opened) -> std::string {
+        try {
+            platform::InputFile in(opened);
+            return in.ReadAll();
+        } catch (const Failure& failure) {
+            return "error " + std::to_string(failure.Number());
+        }
+    };
+    const auto attributes = [](const std::string& path) -> std::string {
+        try {
+            return std::to_string(platform::gflngGetAttr(path) & platform::attrDirectory);
+        } catch (const Failure& failure) {
+            return "error " + std::to_string(failure.Number());
+        }
+    };
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const auto separator = file.rfind('\\');
+        const std::string parent = file.substr(0, separator);
+        const std::string name = file.substr(separator + 1);
+        EXPECT_EQ(read(Win(file)), file);
+        EXPECT_EQ(attributes(Win(file)), "0");
+        EXPECT_EQ(RaisedBy([&] { EXPECT_TRUE(platform::gfblnEntryExists(Win(file), ListKind::Files)); }), std::nullopt);
+        // As a walk reaches it: the folder looked up once, then listed, then the file opened in it.
+        std::optional<platform::Folder> folder;
+        ASSERT_EQ(RaisedBy([&] { folder = platform::gudtFindFolder(Win(parent)); }), std::nullopt);
+        ASSERT_TRUE(folder);
+        Names listed;
+        ASSERT_EQ(RaisedBy([&] { listed = platform::gfstrListFolder(*folder, "*.*", ListKind::Files); }), std::nullopt);
+        EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end());
+        const auto in = std::make_shared<const platform::Folder>(*folder);
+        EXPECT_EQ(read(platform::FoundFile{Win(file), in, name}), file);
+    }
+    const auto special = platform::gudtFindFolder(Win("Special"));
+    ASSERT_TRUE(special);
+    for (const char* subfolder : {"aux", "Dotted.", "Spaced "}) {
+        SCOPED_TRACE(subfolder);
+        std::optional<platform::Folder> below;
+        Names listed;
+        EXPECT_EQ(RaisedBy([&] {
+                      below = platform::gudtFindSubfolder(*special, subfolder);
+                      if (below)
+                          listed = platform::gfstrListFolder(*below, "*.package", ListKind::Files);
+                  }),
+                  std::nullopt);
+        EXPECT_EQ(listed, Names{"inside.package"});
+    }
+    // A device's name where no such file is: not found, never the device.
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f(Win("Special\\PRN.package")); }), errFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f(Win("Special\\aux\\nul")); }), errFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { platform::InputFile f("NUL"); }), errFileNotFound);
+    EXPECT_FALSE(platform::gfblnEntryExists(Win("Special\\COM2.package"), ListKind::Files));
+}
+
 // The long form gives each name as stored; it must fit 260 units with its terminator.
 TEST_F(Win32Host, LongPathNamesAreStoredNamesWithinMaxPath)
 {
@@ -466,6 +647,66 @@ TEST_F(Win32Host, LongPathNamesAreStoredNamesWithinMaxPath)
     EXPECT_EQ(platform::gfstrGetLongPathName(""), "");
 }
 
+// LOCALAPPDATA for one test, put back after.
+class SavedLocalAppData {
+public:
+    SavedLocalAppData()
+    {
+        wchar_t value[32768];
+        const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", value, 32768);
+        if (length > 0 && length < 32768)
+            saved_ = std::wstring(value, length);
+    }
+    ~SavedLocalAppData() { ::SetEnvironmentVariableW(L"LOCALAPPDATA", saved_ ? saved_->c_str() : nullptr); }
+    SavedLocalAppData(const SavedLocalAppData&) = delete;
+    SavedLocalAppData& operator=(const SavedLocalAppData&) = delete;
+    void Set(const std::string& value) const
+    {
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", platform::win32::gfstrWide(value).value().c_str());
+    }
+
+private:
+    std::optional<std::wstring> saved_;
+};
+
+// A copy unpacked where the player may not write (C:\Program Files\...) keeps its files in the
+// user's own data folder, made when missing; a copy that may write keeps them beside itself and
+// leaves nothing of its test there.
+TEST_F(Win32Host, OwnFilesGoToTheUserDataFolderWhenTheProgramFolderCannotBeWritten)
+{
+    fs::create_directories(HostPath("Unpacked"));
+    fs::create_directories(HostPath("Local"));
+    const SavedLocalAppData localAppData;
+    localAppData.Set(Win("Local"));
+    const struct {
+        const char* name;
+        std::string programFolder;
+        std::string expected;
+    } cases[] = {
+        {"writable", Win("Unpacked"), Win("Unpacked")},
+        {"cannot be written, data folder missing", Win("Not There"), Win("Local\\Clashwick")},
+        {"cannot be written, data folder there", Win("Not There"), Win("Local\\Clashwick")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(platform::win32::gfstrOwnFilesFolder(c.programFolder), c.expected);
+    }
+    EXPECT_TRUE(fs::is_directory(HostPath("Local\\Clashwick")));
+    EXPECT_TRUE(fs::is_empty(HostPath("Unpacked")));
+    EXPECT_TRUE(platform::win32::gfblnFolderWritable(Win("Unpacked")));
+    EXPECT_FALSE(platform::win32::gfblnFolderWritable(Win("Not There")));
+
+    // A drive's root and trailing separators give one "\"; a relative value is no folder of the
+    // user's, and the system's own local data folder is asked instead.
+    localAppData.Set("C:\\");
+    EXPECT_EQ(platform::win32::gfstrUserDataFolder(), "C:\\Clashwick");
+    localAppData.Set(Win("Local") + "\\");
+    EXPECT_EQ(platform::win32::gfstrUserDataFolder(), Win("Local\\Clashwick"));
+    localAppData.Set("relative\\Local");
+    const std::string system = platform::win32::gfstrUserDataFolder();
+    EXPECT_TRUE(system.size() > 13 && system.ends_with("\\Clashwick") && system[1] == ':') << system;
+}
+
 // Text crosses to the W calls and back whole; a lone surrogate a name may hold keeps its
 // three-byte form both ways; text no W call can take whole is refused.
 TEST(Win32Text, WideTextRoundTrips)
@@ -490,6 +731,31 @@ TEST(Win32Text, WideTextRoundTrips)
             EXPECT_EQ(platform::win32::gfstrNarrow(*c.wide), c.narrow) << c.narrow;
         }
     }
+}
+
+// A console is handed whole characters, whatever bytes the text holds; a file or a pipe gets
+// the bytes as they are. (A console itself is checked by scripts/smoke-windows, which runs the
+// program in a terminal.)
+TEST(Win32Console, ConsoleGetsCharactersAndFilesGetBytes)
+{
+    const struct {
+        std::string text;
+        std::wstring units;
+    } cases[] = {
+        {"Sims\xE2\x84\xA2 Hack.package\n", L"Sims\u2122 Hack.package\n"},
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},                                // past U+FFFF: a pair
+        {"lone\xED\xA0\x80.package", std::wstring(L"lone") + wchar_t(0xD800) + L".package"},
+        {"Caf\xE9 \x80 \x81", L"Caf\u00E9 \u20AC \u0081"},                   // Windows-1252 bytes
+        {"cut \xE2\x84", L"cut \u00E2\u201E"},
+        {"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::win32::gfstrConsoleUnits(c.text), c.units) << c.text;
+
+    testing::internal::CaptureStdout();
+    platform::gsWriteStandard(platform::StandardStream::Output, "Sims\xE2\x84\xA2 Hack.package\n\xE9");
+    std::cout << std::flush;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sims\xE2\x84\xA2 Hack.package\n\xE9");
 }
 
 TEST(Win32UpperCase, UnitsUpperCaseByTheInvariantTable)
