@@ -490,6 +490,30 @@ TEST_F(Win32Host, FailedOperationsCarryTheirNumbers)
     EXPECT_FALSE(fs::exists(HostPath("Folder\\readonly.bin")));
 }
 
+// The file is replaced whole: until Close() the old one stands, a write left unfinished leaves
+// it as it was, and two writers at once (two runs of the program) leave one whole file or the
+// other; no file of their own stays behind.
+TEST_F(Win32Host, OutputReplacesTheFileWhole)
+{
+    platform::gsMakeFolder(Win("temp"));
+    WriteFile(HostPath("temp\\hackreport.txt"), "old report");
+    {
+        platform::OutputFile out(Win("temp\\hackreport.txt"));
+        out.Write(std::string(200000, 'n'));
+        EXPECT_EQ(ReadFile(HostPath("temp\\hackreport.txt")), "old report");
+    }
+    EXPECT_EQ(ReadFile(HostPath("temp\\hackreport.txt")), "old report");
+    platform::OutputFile first(Win("temp\\hackreport.txt"));
+    platform::OutputFile second(Win("temp\\hackreport.txt"));
+    first.Write(std::string(100000, '1'));
+    second.Write(std::string(70000, '2'));
+    second.Close();
+    EXPECT_EQ(ReadFile(HostPath("temp\\hackreport.txt")), std::string(70000, '2'));
+    first.Close();
+    EXPECT_EQ(ReadFile(HostPath("temp\\hackreport.txt")), std::string(100000, '1'));
+    EXPECT_EQ(platform::gfstrListFolder(Win("temp\\*.*"), ListKind::FilesAndFolders), Names{"hackreport.txt"});
+}
+
 // The output replaces a hidden file as it does any other, and the input is read whole from its
 // offsets; a path past MAX_PATH is reached too.
 TEST_F(Win32Host, FilesAreWrittenAndReadBackBeyondMaxPath)
