@@ -21,6 +21,7 @@
 #include "app/FactsJson.h"
 #include "app/FindHacks.h"
 #include "app/ScanCommand.h"
+#include "app/ScanMemory.h"
 #include "app/StartUp.h"
 #include "platform/CodePage.h"
 #include "platform/DateText.h"
@@ -56,8 +57,13 @@ bool msPrintFacts(bool json)
             const platform::PhaseTimer timer(platform::Phase::Comparing);
             facts = gudtScanFacts();
         }
+        gsRememberScan(facts);
         const platform::PhaseTimer timer(platform::Phase::Report);
         std::cerr << gfstrNotComparedLines(facts);
+        // The explanation says what could not be used of the last scan's memory; JSON has no place for it.
+        if (json)
+            for (const std::string& note : facts.Notes)
+                std::cerr << platform::gfstrPrintable(note) << "\n";
         platform::gsWriteStandard(platform::StandardStream::Output,
                                   json ? gfstrFactsJson(facts) : gfstrFactsExplained(facts));
         std::cout << std::flush;

@@ -97,6 +97,7 @@ ScanFacts gudtScanFacts()
         for (std::size_t e = 1; e < row.Packages.size(); ++e)
             fact.Packages.push_back(row.Packages[e].PackageName);
         fact.Identical = mfblnAllSame(contents.Prints[r]);
+        fact.Prints = contents.Prints[r];
         pairs.Count(row.Packages, contents.Prints[r]);
     }
     facts.Pairs = std::move(pairs).Sorted();

@@ -7,9 +7,11 @@
 // of those the two hold the same content.
 
 #include "app/FindHacks.h"
+#include "package/ResourceContent.h"
 #include "package/SimsID.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,10 @@ struct ConflictFact {
     std::string Name;                         // the row's name, as UTF-8
     std::vector<std::string_view> Packages;   // as the report lists them; a package may be there twice
     bool Identical = false;                   // every listed copy holds the same content
+    // What each listed copy holds, in the order of Packages; empty where it could not be compared.
+    std::vector<std::optional<ContentPrint>> Prints;
+    bool New = false;                         // not among the conflicts of the last scan
+    bool Reviewed = false;                    // marked reviewed, with the same packages and contents
     std::string_view Winner() const { return Packages.back(); }
 };
 
@@ -40,6 +46,8 @@ struct ScanFacts {
     // Packages whose copies could not be compared (not readable again as the scan read them, or
     // past the comparison's byte budget): their copies count as different.
     std::vector<std::string_view> NotCompared;
+    // What the program could not use of what it remembers between scans, a sentence each.
+    std::vector<std::string> Notes;
 };
 
 // The facts of the tables of the last scan. The package names are views into the scan's

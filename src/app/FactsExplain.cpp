@@ -93,6 +93,28 @@ void msAppendConflict(std::string& out, const ConflictFact& fact)
         out += "  note: a package listed more than once holds the resource more than once\n";
     if (fact.Identical)
         out += "  identical: harmless\n";
+    if (fact.New)
+        out += "  new since the last scan\n";
+    if (fact.Reviewed)
+        out += "  reviewed\n";
+}
+
+// "3 new since the last scan, 2 reviewed." when there are any, and the notes on what the
+// program remembers between scans.
+void msAppendMemory(std::string& out, const ScanFacts& facts)
+{
+    const auto count = [&](bool ConflictFact::*mark) {
+        return std::count_if(facts.Conflicts.begin(), facts.Conflicts.end(), [&](const ConflictFact& f) { return f.*mark; });
+    };
+    std::vector<std::string> parts;
+    if (const auto fresh = count(&ConflictFact::New))
+        parts.push_back(std::to_string(fresh) + " new since the last scan");
+    if (const auto reviewed = count(&ConflictFact::Reviewed))
+        parts.push_back(std::to_string(reviewed) + " reviewed");
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        out += (i == 0 ? "" : ", ") + parts[i] + (i + 1 == parts.size() ? ".\n" : "");
+    for (const std::string& note : facts.Notes)
+        out += gfstrPrintable(note) + "\n";
 }
 
 } // namespace
@@ -123,6 +145,7 @@ std::string gfstrFactsExplained(const ScanFacts& facts)
         harmless += fact.Identical ? 1 : 0;
     out += mfstrCount(static_cast<std::int64_t>(facts.Conflicts.size()), "possible conflict", "possible conflicts") + ", " +
            std::to_string(harmless) + " of them harmless (every copy identical).\n";
+    msAppendMemory(out, facts);
     if (!facts.Pairs.empty()) {
         out += "\nPackages that hold the same resources, most shared first:\n";
         for (const PairFact& pair : facts.Pairs)

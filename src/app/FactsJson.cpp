@@ -11,7 +11,7 @@ using Json = nlohmann::ordered_json;
 
 std::string mfstrHexID(const SimsID& id) { return "0x" + gfstrBinToHex(id.Bytes()); }
 
-Json mudtConflict(const ConflictFact& fact)
+Json mudtConflict(const ConflictFact& fact, bool withPrints)
 {
     Json conflict = Json::object();
     conflict["type"] = fact.TypeName;
@@ -21,6 +21,14 @@ Json mudtConflict(const ConflictFact& fact)
     conflict["packages"] = fact.Packages;
     conflict["identical"] = fact.Identical;
     conflict["winner"] = fact.Winner();
+    conflict["new"] = fact.New;
+    conflict["reviewed"] = fact.Reviewed;
+    if (withPrints) {
+        Json prints = Json::array();
+        for (const std::optional<ContentPrint>& print : fact.Prints)
+            prints.push_back(print ? Json(gfstrContentPrintText(*print)) : Json(nullptr));
+        conflict["prints"] = std::move(prints);
+    }
     return conflict;
 }
 
@@ -35,11 +43,21 @@ Json mudtPair(const PairFact& fact)
 
 } // namespace
 
-std::string gfstrFactsJson(const ScanFacts& facts)
+std::string gfstrContentPrintText(const ContentPrint& print)
+{
+    constexpr const char* kDigits = "0123456789abcdef";
+    std::string text = std::to_string(print.Size) + ":";
+    for (const std::uint64_t half : {print.High, print.Low})
+        for (int shift = 60; shift >= 0; shift -= 4)
+            text += kDigits[(half >> shift) & 0xF];
+    return text;
+}
+
+std::string gfstrFactsJson(const ScanFacts& facts, bool withPrints)
 {
     Json conflicts = Json::array();
     for (const ConflictFact& fact : facts.Conflicts)
-        conflicts.push_back(mudtConflict(fact));
+        conflicts.push_back(mudtConflict(fact, withPrints));
     Json pairs = Json::array();
     for (const PairFact& fact : facts.Pairs)
         pairs.push_back(mudtPair(fact));

@@ -1,6 +1,7 @@
 #pragma once
 // The facts of a scan as one JSON document (UTF-8), for other programs to read:
-//   {"conflicts": [{"type", "group", "instance", "name", "packages", "identical", "winner"}, ...],
+//   {"conflicts": [{"type", "group", "instance", "name", "packages", "identical", "winner", "new",
+//                   "reviewed"}, ...],
 //    "pairs": [{"packages": [first, second], "shared", "identical"}, ...],
 //    "unreadable": [{"package", "error"}, ...]}
 // Identifiers are "0x" and eight hexadecimal digits, as the report prints them.
@@ -9,5 +10,9 @@
 
 #include <string>
 
-// The document, indented, ending with a line end.
-std::string gfstrFactsJson(const ScanFacts& facts);
+// The document, indented, ending with a line end. With `withPrints` each conflict also holds
+// "prints": each listed copy's content print as gfstrContentPrintText writes it, or null.
+std::string gfstrFactsJson(const ScanFacts& facts, bool withPrints = false);
+
+// A content print as text: its length, ":" and the 128-bit hash in 32 hexadecimal digits.
+std::string gfstrContentPrintText(const ContentPrint& print);

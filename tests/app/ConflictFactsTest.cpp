@@ -230,7 +230,8 @@ TEST_F(ConflictFacts, JsonEscapesEveryTextAndListsTheUnreadable)
     const nlohmann::ordered_json ordered = nlohmann::ordered_json::parse(gfstrFactsJson(gudtScanFacts()));
     for (const auto& item : ordered["conflicts"][0].items())
         keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"type", "group", "instance", "name", "packages", "identical", "winner"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"type", "group", "instance", "name", "packages", "identical", "winner",
+                                            "new", "reviewed"}));
 }
 
 // A name from a package or a file cannot drive the terminal: its control characters are shown

@@ -218,6 +218,9 @@ TEST_F(ScanProgramRun, FactsOptionsLeaveTheReportFileAsItIs)
     const ProgramRun plain = RunProgram(program, {});
     ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
     const std::string report = ReadFile(reportFile);
+    // The plain scan remembers nothing between scans; the facts options do.
+    const std::filesystem::path lastScan = Scratch() / "program" / "temp" / "lastscan.json";
+    EXPECT_FALSE(std::filesystem::exists(lastScan));
 
     const ProgramRun json = RunProgram(program, {"--json"});
     EXPECT_EQ(json.ExitCode, 0) << json.Err;
@@ -227,6 +230,8 @@ TEST_F(ScanProgramRun, FactsOptionsLeaveTheReportFileAsItIs)
     EXPECT_EQ(document["conflicts"].size(), 5u);
     EXPECT_EQ(document["pairs"].size(), 2u);
     EXPECT_EQ(document["unreadable"].size(), 1u);
+    EXPECT_EQ(document["conflicts"][0]["new"], false);
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(lastScan))["conflicts"].size(), 5u);
 
     std::filesystem::remove(reportFile);
     const ProgramRun explain = RunProgram(program, {"--explain"});
