@@ -92,6 +92,21 @@ TEST_F(ScanMemory, ConflictsAreNewWhenTheLastScanHadNoneLikeThem)
     EXPECT_EQ(last["conflicts"][0]["new"], false);
 }
 
+// The last scan's facts are read for what tells a conflict new; whatever else the file holds,
+// in whatever order, is passed over.
+TEST_F(ScanMemory, TheLastScanIsReadForItsConflictsWhateverElseItHolds)
+{
+    Put("A.package", {Hack(kTypeBHAV, 1, "a"), Hack(kTypeBCON, 2, "a")});
+    Put("B.package", {Hack(kTypeBHAV, 1, "b"), Hack(kTypeBCON, 2, "b")});
+    WriteFile(Temp() / "lastscan.json",
+              "{\"pairs\": [{\"a\": [1, {\"b\": null}, 2.5, true]}], \"conflicts\": [{\"extra\": {\"x\": [1, [2]]},"
+              " \"packages\": [\"\\\\downloads\\\\B.package\", \"\\\\downloads\\\\A.package\"], \"type\": \"BHAV\","
+              " \"group\": \"0x7F000001\", \"instance\": \"0x00000001\", \"prints\": [null]}], \"unreadable\": []}");
+    const ScanFacts facts = Scan();
+    EXPECT_TRUE(facts.Notes.empty()) << testing::PrintToString(facts.Notes);
+    EXPECT_EQ(Marks(facts, &ConflictFact::New), (std::vector<bool>{false, true}));
+}
+
 // A review holds while the conflict's packages hold the same contents; a changed, added or
 // removed copy ends it, and the same contents again bring it back.
 TEST_F(ScanMemory, AReviewHoldsUntilThePackagesChange)
@@ -128,6 +143,9 @@ TEST_F(ScanMemory, FilesThatCannotBeUsedAreKeptAsBadAndSaidOnce)
     const std::vector<std::string> contents = {
         "", "{\"conflicts\": [", "\x89PNG\r\n\x1A\n", "[1, 2]", "{\"conflicts\": 5, \"reviewed\": 5}",
         "{\"conflicts\": [{\"type\": 1}], \"reviewed\": [{\"type\": \"BHAV\"}]}",
+        "{\"conflicts\": [{\"type\": \"BHAV\", \"group\": \"0x7F000001\", \"instance\": \"0x00000001\"}],"
+        " \"reviewed\": [[]]}",
+        "{\"conflicts\": [{\"type\": {\"nested\": 1}, \"packages\": \"A\"}], \"reviewed\": {}}",
         "{\"conflicts\": [{\"type\": \"BHAV\", \"group\": \"0x7F000001\", \"instance\": \"0x00000001\", \"packages\": [3]}],"
         " \"reviewed\": [{\"type\": \"BHAV\", \"group\": \"0x7F000001\", \"instance\": \"0x00000001\", \"packages\": [{}]}]}"};
     for (const std::string& content : contents) {
