@@ -60,8 +60,7 @@ std::string gfstrErrorReportKept(const AppVersion& version)
         const Failure failure = gudtCaughtFailure();
         if (!text.ends_with(std::string(kCrLf) + kCrLf))
             text += std::string(kCrLf) + kCrLf;
-        text += "The error log " + gfstrErrorLogPath() + " could not be written: Error " +
-                std::to_string(failure.Number()) + ", " + failure.Description() + ".";
+        text += "The error log " + gfstrErrorLogPath() + " could not be written: " + gfstrFailureText(failure) + ".";
     }
     return text;
 }

@@ -106,13 +106,13 @@ void msAppendMemory(std::string& out, const ScanFacts& facts)
     const auto count = [&](bool ConflictFact::*mark) {
         return std::count_if(facts.Conflicts.begin(), facts.Conflicts.end(), [&](const ConflictFact& f) { return f.*mark; });
     };
-    std::vector<std::string> parts;
+    std::string line;
     if (const auto fresh = count(&ConflictFact::New))
-        parts.push_back(std::to_string(fresh) + " new since the last scan");
+        line = std::to_string(fresh) + " new since the last scan";
     if (const auto reviewed = count(&ConflictFact::Reviewed))
-        parts.push_back(std::to_string(reviewed) + " reviewed");
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        out += (i == 0 ? "" : ", ") + parts[i] + (i + 1 == parts.size() ? ".\n" : "");
+        line += (line.empty() ? "" : ", ") + std::to_string(reviewed) + " reviewed";
+    if (!line.empty())
+        out += line + ".\n";
     for (const std::string& note : facts.Notes)
         out += gfstrPrintable(note) + "\n";
 }

@@ -9,14 +9,12 @@ namespace {
 // Keys stay in the order they are written.
 using Json = nlohmann::ordered_json;
 
-std::string mfstrHexID(const SimsID& id) { return "0x" + gfstrBinToHex(id.Bytes()); }
-
 Json mudtConflict(const ConflictFact& fact, bool withPrints)
 {
     Json conflict = Json::object();
     conflict["type"] = fact.TypeName;
-    conflict["group"] = mfstrHexID(fact.GroupID);
-    conflict["instance"] = mfstrHexID(fact.InstanceID);
+    conflict["group"] = gfstrHexID(fact.GroupID);
+    conflict["instance"] = gfstrHexID(fact.InstanceID);
     conflict["name"] = fact.Name;
     conflict["packages"] = fact.Packages;
     conflict["identical"] = fact.Identical;
@@ -42,6 +40,8 @@ Json mudtPair(const PairFact& fact)
 }
 
 } // namespace
+
+std::string gfstrHexID(const SimsID& id) { return "0x" + gfstrBinToHex(id.Bytes()); }
 
 std::string gfstrContentPrintText(const ContentPrint& print)
 {

@@ -14,5 +14,8 @@
 // "prints": each listed copy's content print as gfstrContentPrintText writes it, or null.
 std::string gfstrFactsJson(const ScanFacts& facts, bool withPrints = false);
 
+// An identifier as the document writes it: "0x" and eight hexadecimal digits.
+std::string gfstrHexID(const SimsID& id);
+
 // A content print as text: its length, ":" and the 128-bit hash in 32 hexadecimal digits.
 std::string gfstrContentPrintText(const ContentPrint& print);

@@ -184,6 +184,39 @@ void msEnterResources(const PackageFile& package, std::string_view packageName,
     }
 }
 
+constexpr std::string_view kDownloadsName = "\\DOWNLOADS";
+
+std::string mfstrUpperCase(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+// The names of the packages of one scan. Every path of a scan begins with the scanned folder,
+// so a name begins where that folder's own "\downloads" does, whatever folders of that name lie
+// above it; the place is found once per scan.
+class ScanNames {
+public:
+    explicit ScanNames(std::string_view meshPath)
+        : mesh_(meshPath), start_(mfstrUpperCase(meshPath).rfind(kDownloadsName))
+    {
+    }
+
+    std::string Of(const std::string& path) const
+    {
+        if (start_ != std::string::npos && std::string_view(path).starts_with(mesh_))
+            return path.substr(start_);
+        return mfstrRelativePackageName(path);
+    }
+
+private:
+    std::string_view mesh_;
+    std::size_t start_;
+};
+
 // The error-code text of the unreadable list: "53 - File not found".
 std::string mfstrErrorCodeText(std::int32_t number, const std::string& description)
 {
@@ -192,10 +225,9 @@ std::string mfstrErrorCodeText(std::int32_t number, const std::string& descripti
 
 // Lists a package that could not be read. Its step ends here, as a read that completes ends:
 // the loader's "Filename = " line goes, so no later failure names this package.
-void msListUnreadable(const std::string& path, std::string_view meshPath, const PackageDamage& damage)
+void msListUnreadable(const std::string& path, const ScanNames& names, const PackageDamage& damage)
 {
-    gudtUnreadablePackages.push_back(
-        {mfstrRelativePackageName(path, meshPath), mfstrErrorCodeText(damage.Number, damage.Description)});
+    gudtUnreadablePackages.push_back({names.Of(path), mfstrErrorCodeText(damage.Number, damage.Description)});
     gstrErrData.clear();
 }
 
@@ -211,11 +243,10 @@ struct UnlistedEntry {
 // Lists the unlisted entries that the walk met before file m (all that are left, for m past
 // the last file).
 void msListUnlistedBefore(std::int32_t m, const std::vector<UnlistedEntry>& unlisted, std::size_t& next,
-                          std::string_view meshPath)
+                          const ScanNames& names)
 {
     for (; next < unlisted.size() && unlisted[next].FilesBefore < m; ++next)
-        gudtUnreadablePackages.push_back(
-            {mfstrRelativePackageName(unlisted[next].Path, meshPath), unlisted[next].ErrorCode});
+        gudtUnreadablePackages.push_back({names.Of(unlisted[next].Path), unlisted[next].ErrorCode});
 }
 
 } // namespace
@@ -229,21 +260,6 @@ const std::array<TypedTable, 4>& gudtTablesInReportOrder()
     return tables;
 }
 
-namespace {
-
-constexpr std::string_view kDownloadsName = "\\DOWNLOADS";
-
-std::string mfstrUpperCase(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
-} // namespace
-
 std::string mfstrRelativePackageName(const std::string& path)
 {
     const std::size_t position = mfstrUpperCase(path).find(kDownloadsName);
@@ -254,14 +270,7 @@ std::string mfstrRelativePackageName(const std::string& path)
 
 std::string mfstrRelativePackageName(const std::string& path, std::string_view meshPath)
 {
-    // Every path of a scan begins with the scanned folder, so the name begins where that
-    // folder's own "\downloads" does, whatever folders of that name lie above it.
-    if (path.size() >= meshPath.size() && std::string_view(path).substr(0, meshPath.size()) == meshPath) {
-        const std::size_t position = mfstrUpperCase(meshPath).rfind(kDownloadsName);
-        if (position != std::string::npos)
-            return path.substr(position);
-    }
-    return mfstrRelativePackageName(path);
+    return ScanNames(meshPath).Of(path);
 }
 
 void gsRemoveDecompressionLog() { gsKillFile(platform::gfstrAppPath() + "\\DecompError.log"); }
@@ -299,26 +308,27 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
         reads.Finish(count);
         const std::int32_t step = count / 25 + 1;
 
+        const ScanNames names(meshPath);
         std::size_t nextUnlisted = 0;
         for (std::int32_t m = 1; m <= count; ++m) {
-            msListUnlistedBefore(m, unlisted, nextUnlisted, meshPath);
+            msListUnlistedBefore(m, unlisted, nextUnlisted, names);
             const PackageRead& read = reads.Take(m);
             gsReplayStep(read.IndexStep);
             if (read.IndexDamage.Number != 0) {
-                msListUnreadable(read.Path, meshPath, read.IndexDamage);
+                msListUnreadable(read.Path, names, read.IndexDamage);
             } else if (read.HasHackCode) {
                 gsReplayStep(read.LoadStep);
                 const platform::PhaseTimer timer(platform::Phase::TableEntry);
                 if (read.LoadDamage.Number != 0)
-                    msListUnreadable(read.Path, meshPath, read.LoadDamage);
+                    msListUnreadable(read.Path, names, read.LoadDamage);
                 else
-                    msEnterResources(read.Package, mfstrRelativePackageName(read.Path, meshPath), read.Folder, tables);
+                    msEnterResources(read.Package, names.Of(read.Path), read.Folder, tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);
         }
         // A walk that failed scans nothing (its count is 0), and lists nothing it passed over.
         if (count == handedOver)
-            msListUnlistedBefore(count + 1, unlisted, nextUnlisted, meshPath);
+            msListUnlistedBefore(count + 1, unlisted, nextUnlisted, names);
     });
 }

@@ -2,7 +2,6 @@
 
 #include "app/FactsJson.h"
 #include "errors/Failure.h"
-#include "package/modBinarySupport.h"
 #include "platform/AppInfo.h"
 #include "platform/FileAccess.h"
 #include "platform/Folders.h"
@@ -25,8 +24,6 @@ constexpr std::int64_t kMostRememberedBytes = std::int64_t{256} << 20;
 constexpr std::string_view kLastScanShown = "temp\\lastscan.json";
 constexpr std::string_view kReviewedShown = "temp\\reviewed.json";
 
-std::string mfstrHexID(const SimsID& id) { return "0x" + gfstrBinToHex(id.Bytes()); }
-
 // Where a conflict is: its type, group and instance, as the JSON document writes them.
 std::string mfstrPlace(std::string_view type, std::string_view group, std::string_view instance)
 {
@@ -35,7 +32,7 @@ std::string mfstrPlace(std::string_view type, std::string_view group, std::strin
 
 std::string mfstrPlace(const ConflictFact& fact)
 {
-    return mfstrPlace(fact.TypeName, mfstrHexID(fact.GroupID), mfstrHexID(fact.InstanceID));
+    return mfstrPlace(fact.TypeName, gfstrHexID(fact.GroupID), gfstrHexID(fact.InstanceID));
 }
 
 // What makes a conflict the same one as in the last scan: its place and the set of its packages.
@@ -99,11 +96,6 @@ bool mfblnReviewedShape(const Json& document)
     });
 }
 
-std::string mfstrFailureText(const Failure& failure)
-{
-    return "Error " + std::to_string(failure.Number()) + ", " + failure.Description();
-}
-
 // Keeps the bytes of a file that is not one of ours beside it as "....bad", and takes the file
 // away so that it is said once. What cannot be kept stays where it is.
 bool mfblnKeptAsBad(const std::string& path, const std::string& bytes)
@@ -135,7 +127,7 @@ std::optional<Json> mudtReadRemembered(const std::string& path, std::string_view
             gsRaise(errOutOfMemory);
         bytes = file.ReadAll();
     } catch (const Failure& failure) {
-        notes.push_back(std::string(shown) + " could not be read (" + mfstrFailureText(failure) + "); " +
+        notes.push_back(std::string(shown) + " could not be read (" + gfstrFailureText(failure) + "); " +
                         std::string(consequence) + ".");
         return std::nullopt;
     }
@@ -156,7 +148,7 @@ void msWriteRemembered(const std::string& path, std::string_view shown, const st
         file.Write(text);
         file.Close();
     } catch (const Failure& failure) {
-        notes.push_back(std::string(shown) + " could not be written (" + mfstrFailureText(failure) + ").");
+        notes.push_back(std::string(shown) + " could not be written (" + gfstrFailureText(failure) + ").");
     }
 }
 
@@ -212,33 +204,36 @@ void gsMarkReviewed(ScanFacts& facts, const std::vector<std::size_t>& conflicts,
     Json entries = Json::array();
     if (const std::optional<Json> document = mudtReadReviewed(facts.Notes))
         entries = (*document)["reviewed"];
+    // The reviews of the chosen conflicts go, each once; for "reviewed" they come back anew.
+    std::set<std::string> changed;
+    Json added = Json::array();
     for (const std::size_t index : conflicts) {
         if (index >= facts.Conflicts.size())
             continue;
         ConflictFact& fact = facts.Conflicts[index];
         const auto copies = mudtCopies(fact);
-        if (!copies)
+        if (!copies || !changed.insert(mfstrReviewKey(mfstrPlace(fact), *copies)).second)
             continue;
-        const std::string key = mfstrReviewKey(mfstrPlace(fact), *copies);
-        Json kept = Json::array();
-        for (Json& entry : entries)
-            if (mfstrReviewKey(entry) != key)
-                kept.push_back(std::move(entry));
-        entries = std::move(kept);
-        if (reviewed) {
-            Json entry = Json::object();
-            entry["type"] = fact.TypeName;
-            entry["group"] = mfstrHexID(fact.GroupID);
-            entry["instance"] = mfstrHexID(fact.InstanceID);
-            entry["packages"] = Json::array();
-            for (const auto& [package, print] : *copies)
-                entry["packages"].push_back(Json{{"package", package}, {"print", print}});
-            entries.push_back(std::move(entry));
-        }
         fact.Reviewed = reviewed;
+        if (!reviewed)
+            continue;
+        Json entry = Json::object();
+        entry["type"] = fact.TypeName;
+        entry["group"] = gfstrHexID(fact.GroupID);
+        entry["instance"] = gfstrHexID(fact.InstanceID);
+        entry["packages"] = Json::array();
+        for (const auto& [package, print] : *copies)
+            entry["packages"].push_back(Json{{"package", package}, {"print", print}});
+        added.push_back(std::move(entry));
     }
+    Json kept = Json::array();
+    for (Json& entry : entries)
+        if (!changed.contains(mfstrReviewKey(entry)))
+            kept.push_back(std::move(entry));
+    for (Json& entry : added)
+        kept.push_back(std::move(entry));
     Json document = Json::object();
-    document["reviewed"] = std::move(entries);
+    document["reviewed"] = std::move(kept);
     msWriteRemembered(gfstrReviewedPath(), kReviewedShown,
                       document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n", facts.Notes);
 }

@@ -42,6 +42,11 @@ bool gfblnFailureOfOneEntry(const Failure& failure) noexcept
     }
 }
 
+std::string gfstrFailureText(const Failure& failure)
+{
+    return "Error " + std::to_string(failure.Number()) + ", " + failure.Description();
+}
+
 void gsRaise(std::int32_t number) { throw Failure(number); }
 
 void gsRaiseDamaged(std::int32_t number) { throw DamagedContent(number); }

@@ -59,6 +59,9 @@ public:
 // running out of memory or a full disk are about the whole run.
 bool gfblnFailureOfOneEntry(const Failure& failure) noexcept;
 
+// A failure as one clause of a sentence: "Error 70, Permission denied".
+std::string gfstrFailureText(const Failure& failure);
+
 [[noreturn]] void gsRaise(std::int32_t number);
 [[noreturn]] void gsRaiseDamaged(std::int32_t number);
 

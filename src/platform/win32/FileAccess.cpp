@@ -2,11 +2,11 @@
 
 #include "errors/Failure.h"
 #include "platform/Names.h"
+#include "platform/PathText.h"
 #include "platform/win32/HostErrors.h"
 #include "platform/win32/HostPath.h"
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 #include <utility>
 
@@ -169,25 +169,6 @@ std::string InputFile::ReadAll()
 
 // ---- OutputFile ----------------------------------------------------------------------------
 
-namespace {
-
-// A name beside the file that no other writer, in this process or another, takes at the same
-// time: with the process and a count in it.
-std::string mfstrTemporaryName(std::string_view windowsPath, unsigned attempt)
-{
-    static std::atomic<unsigned> written{0};
-    const auto separator = windowsPath.find_last_of("\\/");
-    const std::string_view folder = windowsPath.substr(0, separator + 1);
-    const std::string_view name = windowsPath.substr(separator + 1);
-    return std::string(folder) + "." + std::string(name) + "." + std::to_string(::GetCurrentProcessId()) + "-" +
-           std::to_string(written++) + "-" + std::to_string(attempt) + ".tmp";
-}
-
-// Tries a few names in turn: a name left by a run that ended before its rename is never reused.
-constexpr unsigned kTemporaryNameAttempts = 16;
-
-} // namespace
-
 OutputFile::OutputFile(std::string_view windowsPath)
 {
     target_ = std::string(windowsPath);
@@ -203,7 +184,9 @@ OutputFile::OutputFile(std::string_view windowsPath)
             gsRaise(errPermission);
     }
     for (unsigned attempt = 0;; ++attempt) {
-        temporary_ = mfstrTemporaryName(windowsPath, attempt);
+        const std::size_t separator = gflngLastSeparator(windowsPath);
+        temporary_ = gfstrReplacementPath(windowsPath, separator == std::string_view::npos ? 0 : separator + 1,
+                                          ::GetCurrentProcessId(), attempt);
         const std::wstring wide = gfstrWidePath(temporary_);
         const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
@@ -212,7 +195,7 @@ OutputFile::OutputFile(std::string_view windowsPath)
             return;
         }
         const DWORD error = ::GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt + 1 == kTemporaryNameAttempts) {
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt + 1 == kReplacementAttempts) {
             temporary_.clear();
             gsRaiseHostError(error);
         }

@@ -2,12 +2,12 @@
 
 #include "errors/Failure.h"
 #include "platform/Names.h"
+#include "platform/PathText.h"
 #include "platform/Paths.h"
 #include "platform/wine/HostErrors.h"
 #include "platform/wine/HostFolder.h"
 #include "platform/wine/PathResolve.h"
 
-#include <atomic>
 #include <cerrno>
 #include <limits>
 #include <memory>
@@ -178,25 +178,6 @@ std::string InputFile::ReadAll()
 
 // ---- OutputFile ----------------------------------------------------------------------------
 
-namespace {
-
-// A name beside the file that no other writer, in this process or another, takes at the same
-// time: hidden, with the process and a count in it.
-std::string mfstrTemporaryName(const std::string& hostPath, unsigned attempt)
-{
-    static std::atomic<unsigned> written{0};
-    const auto slash = hostPath.rfind('/');
-    const std::string folder = hostPath.substr(0, slash + 1);
-    const std::string name = hostPath.substr(slash + 1);
-    return folder + "." + name + "." + std::to_string(::getpid()) + "-" + std::to_string(written++) + "-" +
-           std::to_string(attempt) + ".tmp";
-}
-
-// Tries a few names in turn: a name left by a run that ended before its rename is never reused.
-constexpr unsigned kTemporaryNameAttempts = 16;
-
-} // namespace
-
 OutputFile::OutputFile(std::string_view windowsPath)
 {
     target_ = gfstrHostPath(windowsPath, PathUse::ToCreate);
@@ -209,13 +190,13 @@ OutputFile::OutputFile(std::string_view windowsPath)
             gsRaise(errPermission);
     }
     for (unsigned attempt = 0;; ++attempt) {
-        temporary_ = mfstrTemporaryName(target_, attempt);
+        temporary_ = gfstrReplacementPath(target_, target_.rfind('/') + 1, static_cast<unsigned long>(::getpid()), attempt);
         const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
             fd_ = fd;
             return;
         }
-        if (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts)
+        if (errno != EEXIST || attempt + 1 == kReplacementAttempts)
             gsRaisePathError(errno, PathPart::Last);
     }
 }
