@@ -10,7 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <poll.h>
 #include <pty.h>
+#include <utmp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +36,15 @@ protected:
         std::filesystem::create_directories(program.parent_path());
         std::filesystem::copy_file(CLASHWICK_SCAN_PROGRAM, program);
 
+        // The test keeps the program's side of the terminal open as well: when the program's
+        // last descriptor closes, the system may drop what it wrote and the reader has not taken.
         int terminal = -1;
-        const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+        int programSide = -1;
+        EXPECT_EQ(::openpty(&terminal, &programSide, nullptr, nullptr, nullptr), 0);
+        const pid_t child = ::fork();
         if (child == 0) {
+            ::close(terminal);
+            ::login_tty(programSide);
             ::setenv("WINEPREFIX", (Scratch() / "prefix").c_str(), 1);
             ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
@@ -44,16 +52,29 @@ protected:
         EXPECT_GT(child, 0);
         std::string received;
         char buffer[4096];
-        for (;;) {
-            const ssize_t got = ::read(terminal, buffer, sizeof buffer);
-            if (got > 0)
-                received.append(buffer, static_cast<std::size_t>(got));
-            else if (got == 0 || errno != EINTR)
-                break;  // EIO once the program has ended and closed its side
-        }
-        ::close(terminal);
         int status = 0;
-        ::waitpid(child, &status, 0);
+        bool ended = false;
+        for (;;) {
+            pollfd ready{terminal, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, 200);
+            if (polled > 0 && (ready.revents & POLLIN) != 0) {
+                const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+                if (got > 0) {
+                    received.append(buffer, static_cast<std::size_t>(got));
+                    continue;
+                }
+                if (got < 0 && errno == EINTR)
+                    continue;
+            }
+            if (polled < 0 && errno == EINTR)
+                continue;
+            // Nothing more to read for a while: done once the program has ended.
+            if (ended)
+                break;
+            ended = ::waitpid(child, &status, WNOHANG) == child;
+        }
+        ::close(programSide);
+        ::close(terminal);
         exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return received;
     }
