@@ -4,7 +4,8 @@
 // gets the same data whichever it loads) and which package wins. The game uses the copy it
 // loads last, and it loads the packages in the order the scan lists them, so the winner is
 // the last listed. For every two packages that share rows: how many rows, and in how many
-// of those the two hold the same content.
+// of those the two hold the same content. Copies and versions of one mod (app/ModNames.h) that
+// share rows are one group, not pairs; the pairs are capped at kPairCap, most shared kept.
 
 #include "app/FindHacks.h"
 #include "package/ResourceContent.h"
@@ -39,9 +40,25 @@ struct PairFact {
     std::int64_t Identical = 0;  // of those, rows where their copies hold the same content
 };
 
+// Packages with one mod's name that share conflict rows, each with another of them.
+struct GroupFact {
+    std::vector<std::string_view> Packages;  // in list order
+    std::int64_t Shared = 0;     // rows two or more of them are listed in
+    std::int64_t Identical = 0;  // of those, rows where all their copies hold the same content
+    // The one the game uses: the one it loads last.
+    std::string_view Winner() const { return Packages.back(); }
+};
+
+// The most pairs the facts keep.
+inline constexpr std::size_t kPairCap = 10000;
+
 struct ScanFacts {
     std::vector<ConflictFact> Conflicts;         // in the report's order
-    std::vector<PairFact> Pairs;                 // most shared first; equal counts in the order first met
+    // Two packages of different groups (or of none); most shared first, equal counts in the
+    // order first met; at most kPairCap.
+    std::vector<PairFact> Pairs;
+    std::int64_t PairsOmitted = 0;               // pairs past the cap
+    std::vector<GroupFact> Groups;               // in the order of their first packages
     std::vector<PackageRef> Unreadable;          // as the report's last section
     // Packages whose copies could not be compared (not readable again as the scan read them, or
     // past the comparison's byte budget): their copies count as different.

@@ -1,7 +1,7 @@
 #include "app/FactsExplain.h"
 
+#include "app/ModNames.h"
 #include "package/modBinarySupport.h"
-#include "platform/Names.h"
 #include "platform/TerminalText.h"
 
 #include <algorithm>
@@ -13,70 +13,24 @@ namespace {
 // Names are shown with their control characters as '?'.
 using platform::gfstrPrintable;
 
-bool mfblnSeparator(char c) { return std::strchr(" _-.()[]", c) != nullptr && c != '\0'; }
-bool mfblnDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool mfblnEndsWith(std::string_view text, std::string_view end)
-{
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
-// The name in lower case (ASCII letters) without the version marks at its end: separators and
-// digits, a "v" or "version" before a number, and words such as "copy" or "old" after a separator.
-std::string mfstrModStem(std::string_view name)
-{
-    std::string stem(name);
-    for (char& c : stem)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    for (std::size_t before = std::string::npos; before != stem.size();) {
-        before = stem.size();
-        bool number = false;
-        while (!stem.empty() && (mfblnDigit(stem.back()) || mfblnSeparator(stem.back()))) {
-            number = number || mfblnDigit(stem.back());
-            stem.pop_back();
-        }
-        if (number)
-            for (const std::string_view mark : {"version", "ver", "v"})
-                if (mfblnEndsWith(stem, mark)) {
-                    stem.resize(stem.size() - mark.size());
-                    break;
-                }
-        for (const std::string_view word : {"copy", "old", "new", "final", "updated", "update", "fixed", "fix"})
-            if (stem.size() > word.size() && mfblnEndsWith(stem, word) &&
-                mfblnSeparator(stem[stem.size() - word.size() - 1])) {
-                stem.resize(stem.size() - word.size());
-                break;
-            }
-    }
-    return stem;
-}
-
 std::string mfstrCount(std::int64_t count, std::string_view one, std::string_view many)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
-// "A and B share 2 resources, 1 identical: probably two versions of one mod".
+// "A and B share 2 resources, 1 identical: where they differ, the one loaded last wins".
 std::string mfstrPairLine(const PairFact& pair)
 {
-    std::string first = gfstrShortPackageName(pair.First);
-    std::string second = gfstrShortPackageName(pair.Second);
-    const bool sameFile = first == second;
-    if (sameFile) {  // the same file name in two folders: the folders tell them apart
-        first = pair.First;
-        second = pair.Second;
-    }
-    std::string line = gfstrPrintable(first) + " and " + gfstrPrintable(second) + " share " + mfstrCount(pair.Shared, "resource", "resources") + ", " +
-                       std::to_string(pair.Identical) + " identical";
-    const bool oneMod = sameFile || gfblnNamesOfOneMod(first, second);
-    if (pair.Identical == pair.Shared)
-        line += oneMod ? ": probably one mod installed twice, harmless" : ": the same content, harmless";
-    else if (oneMod)
-        line += ": probably two versions of one mod, keep one";
-    else
-        line += ": where they differ, the one loaded last wins";
-    return line;
+    return gfstrPrintable(gfstrShortPackageName(pair.First)) + " and " +
+           gfstrPrintable(gfstrShortPackageName(pair.Second)) + " share " +
+           mfstrCount(pair.Shared, "resource", "resources") + ", " + std::to_string(pair.Identical) + " identical: " +
+           std::string(gfstrPairVerdict(pair));
+}
+
+std::string_view mfstrFileName(std::string_view relativeName)
+{
+    const std::size_t slash = relativeName.find_last_of('\\');
+    return slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1);
 }
 
 void msAppendConflict(std::string& out, const ConflictFact& fact)
@@ -119,22 +73,32 @@ void msAppendMemory(std::string& out, const ScanFacts& facts)
 
 } // namespace
 
-std::string gfstrShortPackageName(std::string_view relativeName)
+std::string_view gfstrPairVerdict(const PairFact& pair)
 {
-    const std::size_t slash = relativeName.find_last_of('\\');
-    std::string name(slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1));
-    // The ending as the folder walk matched it: without regard to case.
-    constexpr std::string_view kEnding = ".package";
-    const std::size_t stem = name.size() - std::min(name.size(), kEnding.size());
-    if (stem > 0 && platform::gfblnSameName(std::string_view(name).substr(stem), kEnding))
-        name.resize(stem);
-    return name;
+    return pair.Identical == pair.Shared ? "the same content, harmless" : "where they differ, the one loaded last wins";
 }
 
-bool gfblnNamesOfOneMod(std::string_view first, std::string_view second)
+std::string gfstrGroupLine(const GroupFact& group)
 {
-    const std::string stem = mfstrModStem(first);
-    return !stem.empty() && stem == mfstrModStem(second);
+    const std::string_view winner = group.Winner();
+    const std::string_view file = mfstrFileName(winner);
+    const bool oneFileName = std::all_of(group.Packages.begin(), group.Packages.end(),
+                                         [&](std::string_view package) { return mfstrFileName(package) == file; });
+    const std::string count = std::to_string(group.Packages.size());
+    if (oneFileName) {
+        const std::string_view folder = winner.substr(0, winner.size() - file.size() - (winner.size() > file.size() ? 1 : 0));
+        return gfstrPrintable(file) + ": " + count + " copies in different folders; the game uses the one in " +
+               gfstrPrintable(folder) + "; keep one";
+    }
+    std::string names;
+    for (std::size_t p = 0; p < group.Packages.size(); ++p) {
+        if (p > 0)
+            names += p + 1 == group.Packages.size() ? " and " : ", ";
+        names += gfstrPrintable(mfstrFileName(group.Packages[p]));
+    }
+    const bool copies = group.Identical == group.Shared;
+    return names + ": " + count + (copies ? " copies" : " versions") + " of one mod; the game uses " +
+           gfstrPrintable(winner) + "; keep one";
 }
 
 std::string gfstrFactsExplained(const ScanFacts& facts)
@@ -146,10 +110,14 @@ std::string gfstrFactsExplained(const ScanFacts& facts)
     out += mfstrCount(static_cast<std::int64_t>(facts.Conflicts.size()), "possible conflict", "possible conflicts") + ", " +
            std::to_string(harmless) + " of them harmless (every copy identical).\n";
     msAppendMemory(out, facts);
-    if (!facts.Pairs.empty()) {
+    if (!facts.Groups.empty() || !facts.Pairs.empty()) {
         out += "\nPackages that hold the same resources, most shared first:\n";
+        for (const GroupFact& group : facts.Groups)
+            out += "  " + gfstrGroupLine(group) + "\n";
         for (const PairFact& pair : facts.Pairs)
             out += "  " + mfstrPairLine(pair) + "\n";
+        if (facts.PairsOmitted > 0)
+            out += "  and " + mfstrCount(facts.PairsOmitted, "more pair", "more pairs") + " that share fewer resources\n";
     }
     if (!facts.Conflicts.empty()) {
         out += "\nConflicts. The game loads the packages in the order listed; the one loaded last wins:\n";

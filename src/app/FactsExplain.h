@@ -1,10 +1,11 @@
 #pragma once
-// The facts of a scan told to a person on a terminal: first the pairs of packages that share
-// resources, with what they probably are, then each conflict with its winner and whether it is
+// The facts of a scan told to a person on a terminal: first the copies of one mod and the pairs
+// of packages that share resources, with what they probably are, then each conflict with its winner and whether it is
 // harmless, then the packages that could not be read. Plain text in UTF-8, lines ending in LF;
 // control characters in names are shown as '?' (platform/TerminalText.h).
 
 #include "app/ConflictFacts.h"
+#include "app/ModNames.h"
 
 #include <string>
 #include <string_view>
@@ -15,10 +16,12 @@ std::string gfstrFactsExplained(const ScanFacts& facts);
 // same form.
 std::string gfstrNotComparedLines(const ScanFacts& facts);
 
-// A package's file name without its folder and its ".package" ending, as the pairs name it.
-std::string gfstrShortPackageName(std::string_view relativeName);
+// What a pair's counts say: "the same content, harmless" or "where they differ, the one loaded
+// last wins".
+std::string_view gfstrPairVerdict(const PairFact& pair);
 
-// True when two package names look like one mod's: the same once letter case and trailing
-// version marks are put aside ("SpeedUpTime", "SpeedUpTime_v2", "Speed Up Time 1.5",
-// "SpeedUpTime (1)", "SpeedUpTime - Copy").
-bool gfblnNamesOfOneMod(std::string_view first, std::string_view second);
+// A group of copies of one mod in one line: "pjseTestData.package: 6 copies in different
+// folders; the game uses the one in \downloads\Later; keep one", or, for names that differ,
+// "A.package and A_v2.package: 2 versions of one mod; the game uses \downloads\A_v2.package;
+// keep one" ("copies" when every row they share holds the same content).
+std::string gfstrGroupLine(const GroupFact& group);

@@ -61,6 +61,13 @@ std::string gfstrFactsJson(const ScanFacts& facts, bool withPrints)
     Json pairs = Json::array();
     for (const PairFact& fact : facts.Pairs)
         pairs.push_back(mudtPair(fact));
+    Json groups = Json::array();
+    for (const GroupFact& fact : facts.Groups) {
+        Json group = Json::object();
+        group["packages"] = fact.Packages;
+        group["winner"] = fact.Winner();
+        groups.push_back(std::move(group));
+    }
     Json unreadable = Json::array();
     for (const PackageRef& package : facts.Unreadable) {
         Json entry = Json::object();
@@ -71,6 +78,8 @@ std::string gfstrFactsJson(const ScanFacts& facts, bool withPrints)
     Json document = Json::object();
     document["conflicts"] = std::move(conflicts);
     document["pairs"] = std::move(pairs);
+    document["pairs_omitted"] = facts.PairsOmitted;
+    document["groups"] = std::move(groups);
     document["unreadable"] = std::move(unreadable);
     // A file name that is not valid UTF-8 gets U+FFFD where its bad bytes were, rather than
     // ending the document.

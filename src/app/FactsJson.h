@@ -3,6 +3,8 @@
 //   {"conflicts": [{"type", "group", "instance", "name", "packages", "identical", "winner", "new",
 //                   "reviewed"}, ...],
 //    "pairs": [{"packages": [first, second], "shared", "identical"}, ...],
+//    "pairs_omitted": the pairs past the cap,
+//    "groups": [{"packages": [...], "winner"}, ...],
 //    "unreadable": [{"package", "error"}, ...]}
 // Identifiers are "0x" and eight hexadecimal digits, as the report prints them.
 

@@ -58,6 +58,8 @@ public:
     // it has there.
     PackageNumber Add(std::string_view relativeName, std::shared_ptr<const platform::Folder> folder);
     std::string_view Name(PackageNumber number) const { return names_[number]; }
+    // One more than the highest number given.
+    std::size_t End() const { return names_.size(); }
     // The file as the scan found it, to be read again.
     platform::FoundFile File(PackageNumber number) const;
 

@@ -7,6 +7,7 @@
 #include "app/FactsJson.h"
 #include "app/FindHacks.h"
 #include "package/modSimsPackage.h"
+#include "support/AllocationMeter.h"
 #include "support/PackageWriter.h"
 #include "support/RefPackEncoder.h"
 #include "support/SampleGame.h"
@@ -274,7 +275,7 @@ TEST_F(ConflictFacts, NoConflictsGiveEmptyLists)
 {
     Put("A.package", {Hack(kTypeBHAV, 1, "Main", "a")});
     const ScanFacts facts = Scan();
-    EXPECT_EQ(gfstrFactsJson(facts), "{\n  \"conflicts\": [],\n  \"pairs\": [],\n  \"unreadable\": []\n}\n");
+    EXPECT_EQ(gfstrFactsJson(facts), "{\n  \"conflicts\": [],\n  \"pairs\": [],\n  \"pairs_omitted\": 0,\n  \"groups\": [],\n  \"unreadable\": []\n}\n");
     EXPECT_EQ(gfstrFactsExplained(facts), "0 possible conflicts, 0 of them harmless (every copy identical).\n");
 }
 
@@ -288,7 +289,8 @@ TEST_F(ConflictFacts, ExplainsTheSampleGame)
     const std::string text = gfstrFactsExplained(gudtScanFacts());
     const auto has = [&](const std::string& part) { return text.find(part) != std::string::npos; };
     EXPECT_TRUE(has("5 possible conflicts, 3 of them harmless (every copy identical).\n")) << text;
-    EXPECT_TRUE(has("  SpeedUpTime and SpeedUpTime_v2 share 2 resources, 1 identical: probably two versions of one mod, keep one\n"
+    EXPECT_TRUE(has("  SpeedUpTime.package and SpeedUpTime_v2.package: 2 versions of one mod; the game uses "
+                    "\\downloads\\Hacks\\SpeedUpTime_v2.package; keep one\n"
                     "  BetterChat and ChatTweaks share 2 resources, 2 identical: the same content, harmless\n"))
         << text;
     EXPECT_TRUE(has("TTAB \"Interactions - Chat\" (group 0x7F10B002, instance 0x00000080)\n"
@@ -323,3 +325,115 @@ TEST(PackageNames, ShortNamesAndNamesOfOneMod)
 }
 
 } // namespace
+
+namespace {
+
+const GroupFact* FindGroup(const ScanFacts& facts, std::string_view firstPackage)
+{
+    for (const GroupFact& group : facts.Groups)
+        if (group.Packages.front() == firstPackage)
+            return &group;
+    return nullptr;
+}
+
+} // namespace
+
+// Copies of one mod (one file name in several folders) and versions of one (similar names) are
+// groups when they share rows; their own pairs are not pairs. A package of the same name that
+// shares no row with them stays out; packages of other names pair with each member.
+TEST_F(ConflictFacts, CopiesAndVersionsOfOneModAreGroupsNotPairs)
+{
+    Put("Tuning.package", {Hack(kTypeBCON, 1, "T", "same"), Hack(kTypeBCON, 2, "U", "old")});
+    Put("Other.package", {Hack(kTypeBCON, 1, "T", "other")});
+    Put("A/Tuning.package", {Hack(kTypeBCON, 1, "T", "same"), Hack(kTypeBCON, 2, "U", "old")});
+    Put("B/Tuning.package", {Hack(kTypeBCON, 1, "T", "same"), Hack(kTypeBCON, 2, "U", "old")});
+    Put("Speed.package", {Hack(kTypeBHAV, 1, "S", "one")});
+    Put("Speed_v2.package", {Hack(kTypeBHAV, 1, "S", "two")});
+    Put("C/Speed - Copy.package", {Hack(kTypeBHAV, 9, "Alone", "x")});  // one mod's name, no shared row
+    Put("D/Lone.package", {Hack(kTypeBHAV, 9, "Alone", "y")});
+
+    const ScanFacts facts = Scan();
+    // In the order of their first packages: Speed is listed before Tuning.
+    ASSERT_EQ(facts.Groups.size(), 2u);
+    ASSERT_EQ(FindGroup(facts, "\\downloads\\Speed.package"), &facts.Groups[0]);
+    const GroupFact& copies = facts.Groups[1];
+    EXPECT_EQ(copies.Packages, (std::vector<std::string_view>{"\\downloads\\Tuning.package", "\\downloads\\A\\Tuning.package",
+                                                              "\\downloads\\B\\Tuning.package"}));
+    EXPECT_EQ(copies.Winner(), "\\downloads\\B\\Tuning.package");
+    EXPECT_EQ(copies.Shared, 2);
+    EXPECT_EQ(copies.Identical, 2);
+    EXPECT_EQ(gfstrGroupLine(copies),
+              "Tuning.package: 3 copies in different folders; the game uses the one in \\downloads\\B; keep one");
+    const GroupFact& versions = facts.Groups[0];
+    EXPECT_EQ(versions.Packages, (std::vector<std::string_view>{"\\downloads\\Speed.package", "\\downloads\\Speed_v2.package"}));
+    EXPECT_EQ(versions.Identical, 0);
+    EXPECT_EQ(gfstrGroupLine(versions),
+              "Speed.package and Speed_v2.package: 2 versions of one mod; the game uses \\downloads\\Speed_v2.package; keep one");
+
+    // Other pairs with each copy; the copies never with each other; the lone pair stays.
+    EXPECT_EQ(facts.Pairs.size(), 4u);
+    // The scan lists Other before every copy: a folder's files in name order, then its subfolders.
+    for (const char* copy : {"\\downloads\\Tuning.package", "\\downloads\\A\\Tuning.package", "\\downloads\\B\\Tuning.package"}) {
+        const PairFact* pair = FindPair(facts, "\\downloads\\Other.package", copy);
+        ASSERT_NE(pair, nullptr) << copy;
+        EXPECT_EQ(pair->Shared, 1);
+    }
+    EXPECT_NE(FindPair(facts, "\\downloads\\C\\Speed - Copy.package", "\\downloads\\D\\Lone.package"), nullptr);
+    EXPECT_EQ(FindGroup(facts, "\\downloads\\C\\Speed - Copy.package"), nullptr);
+
+    const nlohmann::json document = nlohmann::json::parse(gfstrFactsJson(facts));
+    ASSERT_EQ(document["groups"].size(), 2u);
+    EXPECT_EQ(document["groups"][1]["packages"].size(), 3u);
+    EXPECT_EQ(document["groups"][1]["winner"], "\\downloads\\B\\Tuning.package");
+    EXPECT_EQ(document["pairs_omitted"], 0);
+    const std::string text = gfstrFactsExplained(facts);
+    EXPECT_NE(text.find("most shared first:\n  Speed.package and Speed_v2.package: 2 versions of one mod;"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n  Tuning.package: 3 copies in different folders;"), std::string::npos) << text;
+}
+
+// Thousands of copies of one hack share every row: one group and no pairs, never the n(n-1)/2
+// pairs of its copies.
+TEST_F(ConflictFacts, ThousandsOfCopiesOfOneHackAreOneGroup)
+{
+    const std::vector<Resource> hack{Hack(kTypeBHAV, 1, "Main", "x"), Hack(kTypeBCON, 2, "Tuning", "y"),
+                                     Hack(kTypeTTAB, 3, "Menu", "z")};
+    constexpr int kCopies = 3000;
+    for (int copy = 0; copy < kCopies; ++copy)
+        Put("Copy" + std::to_string(copy) + "/pjseTestData.package", hack);
+    Put("Rival.package", {Hack(kTypeBHAV, 1, "Main", "rival")});
+
+    const testsupport::AllocationMeter meter;
+    const ScanFacts facts = Scan();
+    ASSERT_EQ(facts.Conflicts.size(), 3u);
+    ASSERT_EQ(facts.Groups.size(), 1u);
+    EXPECT_EQ(facts.Groups[0].Packages.size(), static_cast<std::size_t>(kCopies));
+    EXPECT_EQ(facts.Groups[0].Shared, 3);
+    EXPECT_EQ(facts.Groups[0].Identical, 3);
+    EXPECT_EQ(facts.Pairs.size(), static_cast<std::size_t>(kCopies));  // the rival with each copy
+    EXPECT_EQ(facts.PairsOmitted, 0);
+    EXPECT_LT(meter.PeakBytes(), std::size_t{64} << 20);
+}
+
+// Past the cap only the pairs that share the most rows are kept; the rest are counted.
+TEST_F(ConflictFacts, PairsPastTheCapAreCountedNotListed)
+{
+    // 150 packages of different names share one row: 11,175 pairs. Two of them share one more.
+    for (int p = 0; p < 150; ++p) {
+        std::vector<Resource> resources{Hack(kTypeBCON, 1, "Shared", "p" + std::to_string(p))};
+        if (p == 7 || p == 140)
+            resources.push_back(Hack(kTypeBCON, 2, "Two", "q" + std::to_string(p)));
+        Put("Mod" + std::string(1, static_cast<char>('a' + p % 26)) + std::string(1, static_cast<char>('a' + p / 26)) +
+                ".package",
+            resources);
+    }
+    const ScanFacts facts = Scan();
+    EXPECT_TRUE(facts.Groups.empty());
+    ASSERT_EQ(facts.Pairs.size(), kPairCap);
+    EXPECT_EQ(facts.PairsOmitted, 150 * 149 / 2 - static_cast<std::int64_t>(kPairCap));
+    EXPECT_EQ(facts.Pairs[0].Shared, 2);
+    EXPECT_EQ(facts.Pairs[1].Shared, 1);
+    const std::string text = gfstrFactsExplained(facts);
+    EXPECT_NE(text.find("\n  and 1175 more pairs that share fewer resources\n"), std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(gfstrFactsJson(facts))["pairs_omitted"], 1175);
+}

@@ -249,7 +249,11 @@ TEST_F(ScanProgramRun, FactsOptionsLeaveTheReportFileAsItIs)
     EXPECT_EQ(AfterDateLine(ReadFile(reportFile)), AfterDateLine(report));
     const nlohmann::json document = nlohmann::json::parse(json.Out);
     EXPECT_EQ(document["conflicts"].size(), 5u);
-    EXPECT_EQ(document["pairs"].size(), 2u);
+    // SpeedUpTime and SpeedUpTime_v2 are one mod's, a group, not a pair.
+    EXPECT_EQ(document["pairs"].size(), 1u);
+    EXPECT_EQ(document["pairs_omitted"], 0);
+    ASSERT_EQ(document["groups"].size(), 1u);
+    EXPECT_EQ(document["groups"][0]["winner"], "\\downloads\\Hacks\\SpeedUpTime_v2.package");
     EXPECT_EQ(document["unreadable"].size(), 1u);
     EXPECT_EQ(document["conflicts"][0]["new"], false);
     EXPECT_EQ(nlohmann::json::parse(ReadFile(lastScan))["conflicts"].size(), 5u);

@@ -1,0 +1,76 @@
+#include "app/ModNames.h"
+
+#include "platform/Names.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool mfblnSeparator(char c) { return std::strchr(" _-.()[]", c) != nullptr && c != '\0'; }
+bool mfblnDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool mfblnEndsWith(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The name in lower case (ASCII letters) without the version marks at its end: separators and
+// digits, a "v" or "version" before a number, and words such as "copy" or "old" after a separator.
+std::string mfstrModStem(std::string_view name)
+{
+    std::string stem(name);
+    for (char& c : stem)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    for (std::size_t before = std::string::npos; before != stem.size();) {
+        before = stem.size();
+        bool number = false;
+        while (!stem.empty() && (mfblnDigit(stem.back()) || mfblnSeparator(stem.back()))) {
+            number = number || mfblnDigit(stem.back());
+            stem.pop_back();
+        }
+        if (number)
+            for (const std::string_view mark : {"version", "ver", "v"})
+                if (mfblnEndsWith(stem, mark)) {
+                    stem.resize(stem.size() - mark.size());
+                    break;
+                }
+        for (const std::string_view word : {"copy", "old", "new", "final", "updated", "update", "fixed", "fix"})
+            if (stem.size() > word.size() && mfblnEndsWith(stem, word) &&
+                mfblnSeparator(stem[stem.size() - word.size() - 1])) {
+                stem.resize(stem.size() - word.size());
+                break;
+            }
+    }
+    return stem;
+}
+
+} // namespace
+
+std::string gfstrShortPackageName(std::string_view relativeName)
+{
+    const std::size_t slash = relativeName.find_last_of('\\');
+    std::string name(slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1));
+    // The ending as the folder walk matched it: without regard to case.
+    constexpr std::string_view kEnding = ".package";
+    const std::size_t stem = name.size() - std::min(name.size(), kEnding.size());
+    if (stem > 0 && platform::gfblnSameName(std::string_view(name).substr(stem), kEnding))
+        name.resize(stem);
+    return name;
+}
+
+bool gfblnNamesOfOneMod(std::string_view first, std::string_view second)
+{
+    const std::string stem = mfstrModStem(first);
+    return !stem.empty() && stem == mfstrModStem(second);
+}
+
+std::string gfstrModKey(std::string_view relativeName)
+{
+    const std::string name = gfstrShortPackageName(relativeName);
+    const std::string stem = mfstrModStem(name);
+    // A name that is all version marks ("1", "v2") is one mod's only with its own file name;
+    // the leading NUL keeps it apart from every stem.
+    return stem.empty() ? std::string(1, '\0') + name : stem;
+}
