@@ -78,28 +78,45 @@ std::string_view gfstrPairVerdict(const PairFact& pair)
     return pair.Identical == pair.Shared ? "the same content, harmless" : "where they differ, the one loaded last wins";
 }
 
-std::string gfstrGroupLine(const GroupFact& group)
+namespace {
+
+bool mfblnOneFileName(const GroupFact& group)
 {
-    const std::string_view winner = group.Winner();
-    const std::string_view file = mfstrFileName(winner);
-    const bool oneFileName = std::all_of(group.Packages.begin(), group.Packages.end(),
-                                         [&](std::string_view package) { return mfstrFileName(package) == file; });
-    const std::string count = std::to_string(group.Packages.size());
-    if (oneFileName) {
-        const std::string_view folder = winner.substr(0, winner.size() - file.size() - (winner.size() > file.size() ? 1 : 0));
-        return gfstrPrintable(file) + ": " + count + " copies in different folders; the game uses the one in " +
-               gfstrPrintable(folder) + "; keep one";
-    }
+    const std::string_view file = mfstrFileName(group.Winner());
+    return std::all_of(group.Packages.begin(), group.Packages.end(),
+                       [&](std::string_view package) { return mfstrFileName(package) == file; });
+}
+
+} // namespace
+
+std::string gfstrGroupNames(const GroupFact& group)
+{
+    if (mfblnOneFileName(group))
+        return gfstrPrintable(mfstrFileName(group.Winner()));
     std::string names;
     for (std::size_t p = 0; p < group.Packages.size(); ++p) {
         if (p > 0)
             names += p + 1 == group.Packages.size() ? " and " : ", ";
         names += gfstrPrintable(mfstrFileName(group.Packages[p]));
     }
-    const bool copies = group.Identical == group.Shared;
-    return names + ": " + count + (copies ? " copies" : " versions") + " of one mod; the game uses " +
-           gfstrPrintable(winner) + "; keep one";
+    return names;
 }
+
+std::string gfstrGroupVerdict(const GroupFact& group)
+{
+    const std::string count = std::to_string(group.Packages.size());
+    const std::string_view winner = group.Winner();
+    if (mfblnOneFileName(group)) {
+        const std::size_t file = mfstrFileName(winner).size();
+        const std::string_view folder = winner.substr(0, winner.size() - file - (winner.size() > file ? 1 : 0));
+        return count + " copies in different folders; the game uses the one in " + gfstrPrintable(folder) + "; keep one";
+    }
+    const bool copies = group.Identical == group.Shared;
+    return count + (copies ? " copies" : " versions") + " of one mod; the game uses " + gfstrPrintable(winner) +
+           "; keep one";
+}
+
+std::string gfstrGroupLine(const GroupFact& group) { return gfstrGroupNames(group) + ": " + gfstrGroupVerdict(group); }
 
 std::string gfstrFactsExplained(const ScanFacts& facts)
 {

@@ -25,3 +25,6 @@ std::string_view gfstrPairVerdict(const PairFact& pair);
 // "A.package and A_v2.package: 2 versions of one mod; the game uses \downloads\A_v2.package;
 // keep one" ("copies" when every row they share holds the same content).
 std::string gfstrGroupLine(const GroupFact& group);
+// The two halves of that line: before ": " and after.
+std::string gfstrGroupNames(const GroupFact& group);
+std::string gfstrGroupVerdict(const GroupFact& group);
