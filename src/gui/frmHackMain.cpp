@@ -3,6 +3,7 @@
 #include "app/AppIdentity.h"
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
+#include "gui/frmDetails.h"
 #include "gui/frmFindHacks.h"
 #include "platform/DateText.h"
 #include "gui/qt/QtWindowServices.h"
@@ -11,7 +12,9 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QApplication>
 #include <QShowEvent>
+#include <QTimer>
 
 using gui::qt::TwipsRect;
 using gui::qt::TwipsSize;
@@ -34,6 +37,12 @@ frmHackMain::frmHackMain(QWidget* parent) : QWidget(parent)
     cmdScan->setObjectName(QStringLiteral("cmdScan"));
     cmdScan->setGeometry(TwipsRect(4560, 6240, 975, 375));
 
+    // Hidden until a scan has ended: the window at start-up has only Scan.
+    cmdDetails = new QPushButton(QStringLiteral("Details..."), this);
+    cmdDetails->setObjectName(QStringLiteral("cmdDetails"));
+    cmdDetails->setGeometry(TwipsRect(5655, 6240, 1215, 375));
+    cmdDetails->hide();
+
     txtHackReport = new QPlainTextEdit(this);
     txtHackReport->setObjectName(QStringLiteral("txtHackReport"));
     txtHackReport->setGeometry(TwipsRect(120, 180, 9855, 5955));
@@ -42,9 +51,11 @@ frmHackMain::frmHackMain(QWidget* parent) : QWidget(parent)
     txtHackReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     QWidget::setTabOrder(cmdFocus, cmdScan);
-    QWidget::setTabOrder(cmdScan, txtHackReport);
+    QWidget::setTabOrder(cmdScan, cmdDetails);
+    QWidget::setTabOrder(cmdDetails, txtHackReport);
 
     connect(cmdScan, &QPushButton::clicked, this, [this] { cmdScan_Click(); });
+    connect(cmdDetails, &QPushButton::clicked, this, [this] { cmdDetails_Click(); });
 }
 
 frmHackMain::~frmHackMain() = default;
@@ -72,12 +83,52 @@ void frmHackMain::cmdScan_Click()
     ScanCommandHooks hooks;
     hooks.MoveFocusToSink = [this] { cmdFocus->setFocus(); };
     hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
-    hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
+    hooks.DateText = [this] {
+        date_ = platform::gfstrGeneralDateNow();
+        return date_;
+    };
     std::string displayText;
     if (!gfblnScanCommand(hooks, displayText))
         return;
     txtHackReport->setPlainText(gui::qt::gfqsDisplayText(displayText));
     report_ = std::move(displayText);
+    // The details need the packages of the conflicts read again: the report is drawn first.
+    detailsPending_ = true;
+    QTimer::singleShot(0, this, [this] { msPrepareDetails(); });
+}
+
+void frmHackMain::msPrepareDetails()
+{
+    if (!detailsPending_)
+        return;
+    detailsPending_ = false;
+    // The window lets go of the old details before they are replaced.
+    if (details_form_)
+        details_form_->SetDetails(nullptr);
+    details_.reset();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    details_ = gudtDetailsOfLastScan(meshPath_, date_);
+    QApplication::restoreOverrideCursor();
+    if (!details_)
+        return;
+    cmdDetails->show();
+    cmdDetails->setEnabled(true);
+    if (details_form_)
+        details_form_->SetDetails(&*details_);
+}
+
+void frmHackMain::cmdDetails_Click()
+{
+    msPrepareDetails();
+    if (!details_)
+        return;
+    if (!details_form_) {
+        details_form_ = std::make_unique<frmDetails>(this);
+        details_form_->SetDetails(&*details_);
+    }
+    details_form_->show();
+    details_form_->raise();
+    details_form_->activateWindow();
 }
 
 void frmHackMain::msShowScanForm(const std::string& meshPath)
@@ -85,6 +136,7 @@ void frmHackMain::msShowScanForm(const std::string& meshPath)
     // One scan window, made on first use and shown again by every later scan.
     if (!findHacks_)
         findHacks_ = std::make_unique<frmFindHacks>(this);
+    meshPath_ = meshPath;
     findHacks_->SetMeshPath(meshPath);
     findHacks_->exec();
 }

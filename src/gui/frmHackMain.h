@@ -1,14 +1,20 @@
 #pragma once
-// The main window: a report box and the Scan button. Loading it runs the program's start-up
-// (app/StartUp.h); Scan runs the Scan command (app/ScanCommand.h) and shows the report.
+// The main window: a report box, the Scan button and, once a scan has ended, the Details...
+// button. Loading it runs the program's start-up (app/StartUp.h); Scan runs the Scan command
+// (app/ScanCommand.h) and shows the report; the details of the scan are prepared once the
+// report is shown (app/ScanDetails.h) and Details... opens them (gui/frmDetails.h).
+
+#include "app/ScanDetails.h"
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QPlainTextEdit;
 class QPushButton;
+class frmDetails;
 class frmFindHacks;
 
 class frmHackMain : public QWidget {
@@ -27,8 +33,14 @@ public:
     // The scan window, once the first scan has made it.
     frmFindHacks* FindHacksForm() const { return findHacks_.get(); }
 
+    // The details window, once Details... has made it.
+    frmDetails* DetailsForm() const { return details_form_.get(); }
+    // The details of the last scan, once prepared.
+    const std::optional<ScanDetails>& Details() const { return details_; }
+
     QPushButton* cmdFocus;
     QPushButton* cmdScan;
+    QPushButton* cmdDetails;
     QPlainTextEdit* txtHackReport;
 
 protected:
@@ -37,9 +49,16 @@ protected:
 
 private:
     void cmdScan_Click();
+    void cmdDetails_Click();
     void msShowScanForm(const std::string& meshPath);
+    void msPrepareDetails();
 
     std::unique_ptr<frmFindHacks> findHacks_;
+    std::optional<ScanDetails> details_;
+    std::unique_ptr<frmDetails> details_form_;  // drawing details_: goes before them
+    bool detailsPending_ = false;  // a scan ended whose details are not prepared yet
+    std::string meshPath_;         // the folder and date of the last scan
+    std::string date_;
     std::string report_;
     bool placed_ = false;
 };

@@ -42,7 +42,7 @@ std::set<std::string> VisibleControls(const QWidget& window)
 {
     std::set<std::string> names;
     for (const QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (control->geometry().intersects(window.rect()))
+        if (!control->isHidden() && control->geometry().intersects(window.rect()))
             names.insert(control->objectName().toStdString());
     return names;
 }
@@ -81,9 +81,12 @@ TEST_F(WindowTest, MainWindowLayout)
     ExpectPlaces(window, {
                              {"cmdFocus", {404, 500, 49, 17}},
                              {"cmdScan", {304, 416, 65, 25}},
+                             {"cmdDetails", {377, 416, 81, 25}},
                              {"txtHackReport", {8, 12, 657, 397}},
                          });
     EXPECT_EQ(Caption(*window.cmdFocus), "Focus");
+    EXPECT_EQ(Caption(*window.cmdDetails), "Details...");
+    EXPECT_TRUE(window.cmdDetails->isHidden());  // until a scan has ended
     EXPECT_EQ(Caption(*window.cmdScan), "Scan");
     EXPECT_TRUE(window.txtHackReport->toPlainText().isEmpty());
     EXPECT_EQ(window.txtHackReport->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
