@@ -236,6 +236,9 @@ void frmDetails::SetDetails(ScanDetails* details)
     packages_->SetDetails(details_);
     overlaps_->SetDetails(details_);
     tblConflicts->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The first row's packages show at once; nothing is selected, so Copy takes all.
+    if (conflicts_->rowCount() > 0)
+        tblConflicts->selectionModel()->setCurrentIndex(conflicts_->index(0, 0), QItemSelectionModel::NoUpdate);
     msRedraw();
 }
 

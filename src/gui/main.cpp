@@ -4,9 +4,11 @@
 // CLASHWICK_SCREENSHOT, when set to a file name, makes the program press Scan as soon as the
 // main window is up, save a picture of the window with its report to that file (PNG) and end.
 // scripts/screenshot uses it to make the README's picture, and scripts/check-installed to run the
-// installed program once without a display.
+// installed program once without a display. CLASHWICK_SCREENSHOT_DETAILS, set with it, also opens
+// the details window after the scan and saves its picture to that file.
 
 #include "errors/modErrorTrap.h"
+#include "gui/frmDetails.h"
 #include "gui/frmErrorDialog.h"
 #include "gui/frmHackMain.h"
 #include "gui/qt/DesktopShell.h"
@@ -34,10 +36,20 @@ int main(int argc, char** argv)
     window.show();
 
     const QString screenshot = qEnvironmentVariable("CLASHWICK_SCREENSHOT");
+    const QString detailsShot = qEnvironmentVariable("CLASHWICK_SCREENSHOT_DETAILS");
     if (!screenshot.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, screenshot] {
+        QTimer::singleShot(0, &window, [&window, screenshot, detailsShot] {
             window.cmdScan->click();
-            QCoreApplication::exit(window.grab().save(screenshot, "PNG") ? 0 : 1);
+            // The details are prepared once the report is drawn; the picture shows their button.
+            QApplication::processEvents();
+            bool saved = window.grab().save(screenshot, "PNG");
+            if (!detailsShot.isEmpty()) {
+                window.cmdDetails->click();
+                frmDetails* details = window.DetailsForm();
+                QApplication::processEvents();
+                saved = saved && details && details->grab().save(detailsShot, "PNG");
+            }
+            QCoreApplication::exit(saved ? 0 : 1);
         });
     }
     return QApplication::exec();
