@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QShowEvent>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -122,9 +124,22 @@ frmDetails::frmDetails(QWidget* owner) : QWidget(owner, Qt::Window)
     auto* close = new QShortcut(QKeySequence::Cancel, this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
 
-    // Fits a 1280 x 800 screen with room for the desktop's panels.
+    setMinimumSize(520, 340);
     resize(1000, 620);
     msRedraw();
+}
+
+void frmDetails::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    // Within the screen's free area: a 1280 x 800 screen at 150% has only 853 x 533 to give.
+    if (const QScreen* screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        resize(std::min(width(), free.width() * 9 / 10), std::min(height(), free.height() * 9 / 10));
+    }
 }
 
 frmDetails::~frmDetails() = default;

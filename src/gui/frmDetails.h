@@ -53,6 +53,10 @@ public:
     QPushButton* cmdCopy;
     QPushButton* cmdSave;
 
+protected:
+    // The first showing fits the window to the screen.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* mfwConflictsPage();
     QWidget* mfwPackagesPage();
@@ -69,4 +73,5 @@ private:
     gui::qt::ConflictTable* conflicts_;
     gui::qt::PackageTable* packages_;
     gui::qt::OverlapTable* overlaps_;
+    bool placed_ = false;
 };

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -79,6 +80,10 @@ TEST_F(DetailsWindow, ShowsTheSummaryAndTheListsOfTheLastScan)
     EXPECT_TRUE(details.isVisible());
     EXPECT_FALSE(details.isModal());
     EXPECT_EQ(details.windowTitle(), "Clashwick - Details");
+    // It fits the screen, however small (the offscreen screen is smaller than its first size).
+    const QRect free = details.screen()->availableGeometry();
+    EXPECT_LE(details.width(), free.width());
+    EXPECT_LE(details.height(), free.height());
     EXPECT_EQ(details.lblSummary->text(), "5 possible conflicts: 3 harmless (every copy identical), 2 to look at");
     EXPECT_TRUE(std::filesystem::exists(AppFolder() / "temp" / "lastscan.json"));
     EXPECT_TRUE(trapCalls.empty());
