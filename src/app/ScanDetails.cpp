@@ -127,11 +127,12 @@ bool ScanDetails::mfblnMatches(std::size_t conflict) const
 {
     const ConflictFact& fact = facts_.Conflicts[conflict];
     if (overlapFilter_) {
-        const std::vector<std::string_view> packages = OverlapPackages(*overlapFilter_);
-        const bool pair = *overlapFilter_ >= facts_.Groups.size();
-        const auto listed = [&](std::string_view package) { return mfblnListed(fact, package); };
-        if (pair ? !std::all_of(packages.begin(), packages.end(), listed)
-                 : !std::any_of(packages.begin(), packages.end(), listed))
+        // A group's conflicts hold any of its packages; a pair's hold both.
+        const bool shown =
+            pairFilter_ ? mfblnListed(fact, pairFilter_->first) && mfblnListed(fact, pairFilter_->second)
+                        : std::any_of(fact.Packages.begin(), fact.Packages.end(),
+                                      [&](std::string_view package) { return groupFilter_.contains(package); });
+        if (!shown)
             return false;
     }
     if (search_.empty())
@@ -189,6 +190,15 @@ void ScanDetails::SetSearch(std::string_view text)
 void ScanDetails::SetOverlapFilter(std::optional<std::size_t> overlapRow)
 {
     overlapFilter_ = overlapRow && *overlapRow < OverlapRowCount() ? overlapRow : std::nullopt;
+    groupFilter_.clear();
+    pairFilter_.reset();
+    if (overlapFilter_ && *overlapFilter_ < facts_.Groups.size()) {
+        const std::vector<std::string_view>& packages = facts_.Groups[*overlapFilter_].Packages;
+        groupFilter_.insert(packages.begin(), packages.end());
+    } else if (overlapFilter_) {
+        const PairFact& pair = facts_.Pairs[*overlapFilter_ - facts_.Groups.size()];
+        pairFilter_.emplace(pair.First, pair.Second);
+    }
     msRefilter();
 }
 
