@@ -27,10 +27,10 @@ frmHackMain::frmHackMain() : Form(Kind::Main, mfwsFirstCaption(), TwipsSize(1009
     // Made in tab order. cmdFocus lies below the visible client area.
     cmdFocus = mfhwndButton(idFocus, L"Focus", TwipsRect(6060, 7500, 735, 255));
     cmdScan = mfhwndButton(idScan, L"Scan", TwipsRect(4560, 6240, 975, 375));
-    // Read-only, never wrapped: a long package path scrolls sideways.
+    // Read-only, with only the vertical scroll bar: a line longer than the box (a long package
+    // path) wraps onto the next, so all of it can be read without scrolling sideways.
     txtHackReport = mfhwndControl(L"EDIT", idHackReport,
-                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
-                                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_VSCROLL | WS_TABSTOP,
                                   WS_EX_CLIENTEDGE, TwipsRect(120, 180, 9855, 5955));
     // The report of a large Downloads folder is longer than the box takes by default.
     SendMessageW(txtHackReport, EM_SETLIMITTEXT, 0, 0);
