@@ -145,6 +145,10 @@ std::vector<int> mfvecSelectedRows(HWND list)
 
 void msDeselectAll(HWND list) { ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED); }
 
+// No rows, so no selection or focus either, at once: deselecting thousands of rows one by one
+// (as Wine does for a deselection of all) takes seconds.
+void msEmpty(HWND list) { ListView_SetItemCountEx(list, 0, LVSICF_NOSCROLL); }
+
 // The cell's text into the list's buffer, cut to its room.
 void msPutCell(NMLVDISPINFOW& cell, const std::string& text)
 {
@@ -240,9 +244,9 @@ void frmDetails::SetDetails(ScanDetails* details)
     }
     // Rows of the last details mean nothing in these.
     refreshing_ = true;
-    msDeselectAll(lvwOverlaps);
-    msDeselectAll(lvwPackages);
-    msDeselectAll(lvwConflicts);
+    msEmpty(lvwOverlaps);
+    msEmpty(lvwPackages);
+    msEmpty(lvwConflicts);
     refreshing_ = false;
     msSetRowCount(lvwOverlaps, details_ ? details_->OverlapRowCount() : 0);
     msRefreshConflicts({});
@@ -439,6 +443,8 @@ LRESULT frmDetails::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 msRefreshButtons();
             }
             return 0;
+        case LVN_ODFINDITEMW:  // typing in a list finds no row: its first column is no name
+            return -1;
         case LVN_COLUMNCLICK:
             if (header.hwndFrom == lvwConflicts)
                 msSortBy(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
@@ -555,8 +561,9 @@ std::vector<std::size_t> frmDetails::mfvecSelectedConflicts() const { return mud
 void frmDetails::msRefreshConflicts(const Selection& before, bool keepPlace)
 {
     const std::size_t rows = details_ ? details_->ConflictRowCount() : 0;
+    const int top = ListView_GetTopIndex(lvwConflicts);
     refreshing_ = true;
-    msDeselectAll(lvwConflicts);
+    msEmpty(lvwConflicts);
     msSetRowCount(lvwConflicts, rows);
     // The conflicts selected before are selected again where they are now shown.
     std::optional<int> focus;
@@ -587,6 +594,11 @@ void frmDetails::msRefreshConflicts(const Selection& before, bool keepPlace)
     if (focus) {
         ListView_SetItemState(lvwConflicts, *focus, LVIS_FOCUSED, LVIS_FOCUSED);
         ListView_EnsureVisible(lvwConflicts, *focus, FALSE);
+    } else if (top > 0 && rows > 0) {
+        // Nothing selected: the list stays where it was scrolled to, as far as it still goes.
+        const int last = static_cast<int>(std::min<std::size_t>(rows, INT_MAX)) - 1;
+        ListView_EnsureVisible(lvwConflicts, std::min(top + ListView_GetCountPerPage(lvwConflicts) - 1, last), FALSE);
+        ListView_EnsureVisible(lvwConflicts, std::min(top, last), FALSE);
     }
     refreshing_ = false;
     // The groups' and pairs' cells do not change, but a list drawn again shows no stale row.
@@ -610,7 +622,7 @@ void frmDetails::msRefreshPackages()
     if (conflict != shownConflict_) {
         shownConflict_ = conflict;
         refreshing_ = true;
-        msDeselectAll(lvwPackages);
+        msEmpty(lvwPackages);
         refreshing_ = false;
     }
     msSetRowCount(lvwPackages, conflict ? details_->PackageRowCount(*conflict) : 0);

@@ -255,10 +255,13 @@ TEST_F(Win32DetailsTest, ListsAndTextsAreTheModels)
     SetWindowTextW(form.txtSearch, L"zzz no such name");
     EXPECT_EQ(Rows(form.lvwConflicts), 0);
     EXPECT_EQ(gfstrWindowText(form.chkShowQuiet), "Show 0 harmless or reviewed");
-    const std::string name = details.Facts().Conflicts.front().Name;
-    gui::win32::gsSetWindowText(form.txtSearch, name);
-    EXPECT_EQ(details.Search().empty(), name.empty());
+    const auto named = std::find_if(details.Facts().Conflicts.begin(), details.Facts().Conflicts.end(),
+                                    [](const ConflictFact& fact) { return !fact.Name.empty(); });
+    ASSERT_NE(named, details.Facts().Conflicts.end());
+    gui::win32::gsSetWindowText(form.txtSearch, named->Name);
+    EXPECT_FALSE(details.Search().empty());
     EXPECT_GE(Rows(form.lvwConflicts), 1);
+    EXPECT_LT(Rows(form.lvwConflicts), static_cast<int>(all));
     ExpectConflictsAsTheModelHasThem(form);
     SetWindowTextW(form.txtSearch, L"");
     EXPECT_EQ(Rows(form.lvwConflicts), static_cast<int>(all));
@@ -484,12 +487,18 @@ TEST_F(Win32DetailsTest, NextScanKeepsTheOldDetailsUntilTheNewAreRead)
     EXPECT_EQ(Rows(form.lvwConflicts), before);
     RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ExpectConflictsAsTheModelHasThem(form);
-    Pump();
-    // The new ones, with the search the player typed.
+    // Details... before the posted message: the new details are read then, with the search the
+    // player typed; the message, when it comes, reads nothing again.
+    Click(window.cmdDetails);
     ASSERT_NE(form.Details(), nullptr);
     EXPECT_EQ(form.Details()->Search(), "e");
     ExpectConflictsAsTheModelHasThem(form);
-    EXPECT_NE(Rows(form.lvwConflicts), before);
+    const int after = Rows(form.lvwConflicts);
+    EXPECT_LT(after, before);
+    SelectOnly(form.lvwConflicts, 0);
+    Pump();
+    EXPECT_EQ(Rows(form.lvwConflicts), after);
+    EXPECT_EQ(ListView_GetSelectedCount(form.lvwConflicts), 1u);
     EXPECT_TRUE(trapCalls.empty());
 }
 
@@ -540,6 +549,29 @@ TEST_F(Win32DetailsTest, ThousandsOfRowsDrawAtOnce)
     EXPECT_EQ(Rows(form.lvwConflicts), 0);
     EXPECT_EQ(Rows(form.lvwOverlaps), 0);
     EXPECT_FALSE(IsWindowEnabled(form.cmdSave));
+}
+
+TEST_F(Win32DetailsTest, NotesAndOmittedPairsAreSaid)
+{
+    const std::vector<std::string> packages = {"\\downloads\\A.package", "\\downloads\\B.package"};
+    ScanFacts facts = ManyConflicts(3, packages);
+    facts.Notes = {"temp\\lastscan.json is not a file Clashwick wrote; no conflict is marked new.",
+                   "temp\\reviewed.json could not be read (Error 70, Permission denied); no conflict is marked reviewed."};
+    facts.PairsOmitted = 1175;
+    ScanDetails details(std::move(facts), "C:\\Downloads", "1/1/2026");
+    frmDetails form(nullptr);
+    form.SetDetails(&details);
+    EXPECT_EQ(gfstrWindowText(form.lblSummary),
+              details.SummaryLine() + "\r\n" + details.Notes()[0] + " " + details.Notes()[1]);
+    EXPECT_EQ(gfstrWindowText(form.lblOmitted), details.PairsOmittedText());
+    EXPECT_NE(details.PairsOmittedText(), "");
+    EXPECT_FALSE(IsWindowVisible(form.lblOmitted));
+    form.Show();
+    TabCtrl_SetCurFocus(form.tabPages, 1);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(form.lblOmitted));
+    // Below the list, not over it.
+    EXPECT_LE(ControlBox(form.lvwOverlaps).Top + ControlBox(form.lvwOverlaps).Height, ControlBox(form.lblOmitted).Top);
 }
 
 } // namespace
