@@ -58,18 +58,18 @@ constexpr int kSummaryHeight = Twips(600);  // three lines
 constexpr int kButtonWidth = Twips(1500);
 constexpr int kSmallButtonWidth = Twips(1125);
 constexpr int kSearchLabelWidth = Twips(675);
-constexpr int kSearchWidth = Twips(3600);
-constexpr int kShowQuietWidth = Twips(3600);
+constexpr int kSearchWidth = Twips(3000);
+constexpr int kShowQuietWidth = Twips(3150);
 // The window opens at 800 x 520 pixels, which a screen of 1280 x 800 takes at 125% (and at
 // 150%, made smaller to fit: Show); it can be made no smaller than 600 x 390.
 constexpr gui::win32::Extent kStartSize = TwipsSize(12000, 7800);
 constexpr gui::win32::Extent kLeastSize = TwipsSize(9000, 5850);
 
 constexpr std::array<int, kConflictColumns> kConflictWidths{
-    Twips(1950), Twips(600), Twips(750), Twips(2700), Twips(1200), Twips(1200), Twips(900), Twips(2700)};
-constexpr std::array<int, kOverlapColumns> kOverlapWidths{Twips(4500), Twips(3600), Twips(900), Twips(900),
-                                                          Twips(2700)};
-constexpr std::array<int, kPackageColumns> kPackageWidths{Twips(6300), Twips(4500)};
+    Twips(2250), Twips(600), Twips(675), Twips(2550), Twips(1275), Twips(1275), Twips(1050), Twips(2850)};
+constexpr std::array<int, kOverlapColumns> kOverlapWidths{Twips(4050), Twips(3300), Twips(900), Twips(900),
+                                                          Twips(3750)};
+constexpr std::array<int, kPackageColumns> kPackageWidths{Twips(4950), Twips(6750)};
 
 // A list view's column: its title, its width in pixels, and whether it holds counts (which
 // line up on the right).
@@ -249,7 +249,11 @@ void frmDetails::SetDetails(ScanDetails* details)
     msEmpty(lvwConflicts);
     refreshing_ = false;
     msSetRowCount(lvwOverlaps, details_ ? details_->OverlapRowCount() : 0);
-    msRefreshConflicts({});
+    // The first conflict is selected, so that its packages show below it from the start.
+    Selection first;
+    if (details_ && details_->ConflictRowCount() > 0)
+        first.FirstRow = 0;
+    msRefreshConflicts(first, true);
     RECT client{};
     GetClientRect(hwnd_, &client);
     msLayout(client.right, client.bottom);
@@ -638,7 +642,7 @@ void frmDetails::msRefreshTexts()
         for (std::size_t n = 0; n < details_->Notes().size(); ++n)
             summary += (n == 0 ? "\n" : " ") + details_->Notes()[n];
         if (const std::optional<std::size_t> row = details_->OverlapFilter())
-            filter = "Only the conflicts of " + details_->OverlapCell(*row, OverlapColumn::Packages);
+            filter = "Only " + details_->OverlapCell(*row, OverlapColumn::Packages);
     }
     gsSetWindowText(lblSummary, summary);
     gsSetWindowText(chkShowQuiet, details_ ? details_->ShowQuietText() : ScanDetails().ShowQuietText());

@@ -27,7 +27,8 @@ public:
 
     // The details to show, or none (the window then shows empty lists); the window does not own
     // them and must be given new ones (or none) before they go. The search text and the choice
-    // to show harmless and reviewed conflicts are kept for new details, and so is the sorting.
+    // to show harmless and reviewed conflicts are kept for new details, and so is the sorting;
+    // the first conflict shown is selected.
     void SetDetails(ScanDetails* details);
     ScanDetails* Details() const { return details_; }
 
