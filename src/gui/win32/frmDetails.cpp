@@ -1,7 +1,7 @@
 #include "gui/win32/frmDetails.h"
 
-#include "app/AppIdentity.h"
 #include "errors/Failure.h"
+#include "errors/modErrorTrap.h"
 #include "gui/win32/Clipboard.h"
 #include "gui/win32/DetailsServices.h"
 #include "gui/win32/DisplayText.h"
@@ -182,7 +182,8 @@ frmDetails::frmDetails(HWND owner) : Form(Kind::Sizable, L"Clashwick - Details",
     InitCommonControlsEx(&controls);
 
     // Made in tab order; WM_SIZE puts them in their places. The tab control is only the strip of
-    // tabs: each tab's controls lie below it, shown and hidden with their tab.
+    // tabs: each tab's controls lie below it, shown and hidden with their tab. The underlined
+    // letters (&) are the captions' Alt keys; the search label's goes to the search box.
     const gui::win32::Place unplaced{0, 0, kStartSize.Width, kStartSize.Height / 4};
     lblSummary = mfhwndControl(L"STATIC", idSummary, SS_LEFT | SS_NOPREFIX, 0, unplaced);
     tabPages = mfhwndControl(WC_TABCONTROLW, idPages, TCS_TABS | WS_TABSTOP, 0, unplaced);
@@ -197,26 +198,26 @@ frmDetails::frmDetails(HWND owner) : Form(Kind::Sizable, L"Clashwick - Details",
     RECT tab{};
     stripHeight_ = TabCtrl_GetItemRect(tabPages, 0, &tab) && tab.bottom > 0 ? tab.bottom + kLabelGap : kEditHeight + kGap;
 
-    lblSearch = mfhwndControl(L"STATIC", idSearchLabel, SS_LEFT, 0, unplaced, L"Search:");
+    lblSearch = mfhwndControl(L"STATIC", idSearchLabel, SS_LEFT, 0, unplaced, L"&Search:");
     txtSearch = mfhwndControl(L"EDIT", idSearch, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, unplaced);
     SendMessageW(txtSearch, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"Resource or package name"));
     chkShowQuiet = mfhwndControl(L"BUTTON", idShowQuiet, BS_AUTOCHECKBOX | WS_TABSTOP, 0, unplaced);
     lblFilter = mfhwndControl(L"STATIC", idFilter, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, unplaced);
-    cmdClearFilter = mfhwndButton(idClearFilter, L"All packages", unplaced);
+    cmdClearFilter = mfhwndButton(idClearFilter, L"&All packages", unplaced);
     lvwConflicts = mfhwndList(idConflicts, L"Conflicts", 0);
     msAddColumns(lvwConflicts, mudtConflictColumns());
     lblPackages = mfhwndControl(L"STATIC", idPackagesLabel, SS_LEFT, 0, unplaced,
                                 L"Packages of the selected conflict, in load order:");
     lvwPackages = mfhwndList(idPackages, L"Packages of the selected conflict", LVS_SINGLESEL);
     msAddColumns(lvwPackages, mudtPackageColumns());
-    cmdShowInFolder = mfhwndButton(idShowInFolder, L"Show in folder", unplaced);
-    cmdMarkReviewed = mfhwndButton(idMarkReviewed, L"Mark reviewed", unplaced);
-    cmdNotReviewed = mfhwndButton(idNotReviewed, L"Not reviewed", unplaced);
+    cmdShowInFolder = mfhwndButton(idShowInFolder, L"Show in &folder", unplaced);
+    cmdMarkReviewed = mfhwndButton(idMarkReviewed, L"Mark &reviewed", unplaced);
+    cmdNotReviewed = mfhwndButton(idNotReviewed, L"&Not reviewed", unplaced);
     lvwOverlaps = mfhwndList(idOverlaps, L"Packages that share resources", LVS_SINGLESEL);
     msAddColumns(lvwOverlaps, mudtOverlapColumns());
     lblOmitted = mfhwndControl(L"STATIC", idOmitted, SS_LEFT | SS_NOPREFIX, 0, unplaced);
-    cmdCopy = mfhwndButton(idCopy, L"Copy", unplaced);
-    cmdSave = mfhwndButton(idSave, L"Save...", unplaced);
+    cmdCopy = mfhwndButton(idCopy, L"C&opy", unplaced);
+    cmdSave = mfhwndButton(idSave, L"Sa&ve...", unplaced);
 
     msShowPage(kConflictsPage);
     SetDetails(nullptr);
@@ -722,8 +723,11 @@ void frmDetails::msMarkReviewed(bool reviewed)
     const Selection before = mudtSelection();
     if (before.Conflicts.empty())
         return;
-    details_->MarkReviewed(before.Conflicts, reviewed);
-    msRefreshConflicts(before, true);
+    // A failure goes to the error trap; what was marked before it shows either way.
+    gfblnRunHandled("frmDetails", reviewed ? "cmdMarkReviewed_Click" : "cmdNotReviewed_Click",
+                    [&] { details_->MarkReviewed(before.Conflicts, reviewed); });
+    if (details_)
+        msRefreshConflicts(before, true);
 }
 
 void frmDetails::cmdCopy_Click()
@@ -754,6 +758,6 @@ void frmDetails::cmdSave_Click()
         const Failure failure = gudtCaughtFailure();
         platform::gudtWindowServices().ShowCriticalMessage(
             "The details could not be saved to " + place->Path + ": " + gfstrFailureText(failure) + ".",
-            std::string(kAppTitle));
+            "Clashwick - Details");
     }
 }

@@ -422,7 +422,7 @@ TEST_F(Win32DetailsTest, ShowInFolderCopyAndSaveHandOnWhatIsSelected)
     const std::string missing = WinPath(Scratch() / "missing" / "saved.txt");
     savePlace = gui::win32::SavePlace{missing, SaveKind::Explained};
     Click(form.cmdSave);
-    EXPECT_EQ(criticalMessages, (std::vector<std::string>{"Clashwick: The details could not be saved to " + missing +
+    EXPECT_EQ(criticalMessages, (std::vector<std::string>{"Clashwick - Details: The details could not be saved to " + missing +
                                                           ": Error 76, Path not found."}));
     // Cancelled: nothing written, nothing said.
     savePlace.reset();
@@ -467,10 +467,19 @@ TEST_F(Win32DetailsTest, KeyboardReachesEveryControlAndSwitchesTabs)
     EXPECT_EQ(TabCtrl_GetCurSel(form.tabPages), 0);
     EXPECT_TRUE(IsWindowVisible(form.lvwConflicts));
     EXPECT_FALSE(IsWindowVisible(form.lvwOverlaps));
-    // Ctrl+F goes to the search.
+    // Ctrl+F goes to the search, and so does Alt with its label's underlined letter.
     SetFocus(form.lvwConflicts);
     PressWithControl('F');
     EXPECT_EQ(GetFocus(), form.txtSearch);
+    SetFocus(form.lvwConflicts);
+    PostMessageW(form.lvwConflicts, WM_SYSCHAR, 's', 0x20000001);
+    Pump();
+    EXPECT_EQ(GetFocus(), form.txtSearch);
+    // Alt+R: Mark reviewed, for the selected conflict.
+    const std::size_t conflict = form.Details()->ConflictOfRow(0);
+    PostMessageW(form.txtSearch, WM_SYSCHAR, 'r', 0x20000001);
+    Pump();
+    EXPECT_EQ(form.Details()->VerdictText(conflict), "reviewed");
 }
 
 TEST_F(Win32DetailsTest, NextScanKeepsTheOldDetailsUntilTheNewAreRead)
