@@ -196,7 +196,8 @@ frmDetails::frmDetails(HWND owner) : Form(Kind::Sizable, L"Clashwick - Details",
         TabCtrl_InsertItem(tabPages, index++, &tab);
     }
     RECT tab{};
-    stripHeight_ = TabCtrl_GetItemRect(tabPages, 0, &tab) && tab.bottom > 0 ? tab.bottom + kLabelGap : kEditHeight + kGap;
+    const bool measured = TabCtrl_GetItemRect(tabPages, 0, &tab) && tab.bottom > 0;
+    stripHeight_ = measured ? tab.bottom + kLabelGap : kEditHeight + kGap;
 
     lblSearch = mfhwndControl(L"STATIC", idSearchLabel, SS_LEFT, 0, unplaced, L"&Search:");
     txtSearch = mfhwndControl(L"EDIT", idSearch, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, unplaced);

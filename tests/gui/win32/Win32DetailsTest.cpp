@@ -235,7 +235,8 @@ TEST_F(Win32DetailsTest, ListsAndTextsAreTheModels)
     EXPECT_EQ(gfstrWindowText(form.lblSummary), details.SummaryLine());
     EXPECT_EQ(details.DownloadsFolder(), ScannedFolder());
     for (int column = 0; column < kConflictColumns; ++column)
-        EXPECT_EQ(ColumnTitle(form.lvwConflicts, column), gfstrConflictColumnTitle(static_cast<ConflictColumn>(column)));
+        EXPECT_EQ(ColumnTitle(form.lvwConflicts, column),
+                  gfstrConflictColumnTitle(static_cast<ConflictColumn>(column)));
     EXPECT_EQ(gfstrWindowText(form.lvwConflicts), "Conflicts");
     EXPECT_EQ(gfstrWindowText(form.lvwPackages), "Packages of the selected conflict");
     EXPECT_EQ(gfstrWindowText(form.lvwOverlaps), "Packages that share resources");
@@ -422,8 +423,9 @@ TEST_F(Win32DetailsTest, ShowInFolderCopyAndSaveHandOnWhatIsSelected)
     const std::string missing = WinPath(Scratch() / "missing" / "saved.txt");
     savePlace = gui::win32::SavePlace{missing, SaveKind::Explained};
     Click(form.cmdSave);
-    EXPECT_EQ(criticalMessages, (std::vector<std::string>{"Clashwick - Details: The details could not be saved to " + missing +
-                                                          ": Error 76, Path not found."}));
+    EXPECT_EQ(criticalMessages,
+              (std::vector<std::string>{"Clashwick - Details: The details could not be saved to " + missing +
+                                        ": Error 76, Path not found."}));
     // Cancelled: nothing written, nothing said.
     savePlace.reset();
     Click(form.cmdSave);
@@ -565,7 +567,8 @@ TEST_F(Win32DetailsTest, NotesAndOmittedPairsAreSaid)
     const std::vector<std::string> packages = {"\\downloads\\A.package", "\\downloads\\B.package"};
     ScanFacts facts = ManyConflicts(3, packages);
     facts.Notes = {"temp\\lastscan.json is not a file Clashwick wrote; no conflict is marked new.",
-                   "temp\\reviewed.json could not be read (Error 70, Permission denied); no conflict is marked reviewed."};
+                   "temp\\reviewed.json could not be read (Error 70, Permission denied); "
+                   "no conflict is marked reviewed."};
     facts.PairsOmitted = 1175;
     ScanDetails details(std::move(facts), "C:\\Downloads", "1/1/2026");
     frmDetails form(nullptr);
