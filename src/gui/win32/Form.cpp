@@ -112,10 +112,21 @@ LRESULT CALLBACK Window::msRoute(HWND handle, UINT message, WPARAM wParam, LPARA
 
 // ---- Form
 
+Form* Form::FromHandle(HWND window)
+{
+    // Every window of the form class is made by a Form (the picture box has a class of its own).
+    if (!window || !gfblnIsForm(window))
+        return nullptr;
+    return static_cast<Form*>(reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+}
+
 Form::Form(Kind kind, std::wstring_view caption, Extent client, HWND owner)
 {
-    const DWORD style = kind == Kind::Main ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX
-                                           : WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    if (kind == Kind::Main)
+        style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    else if (kind == Kind::Sizable)
+        style = WS_OVERLAPPEDWINDOW;
     const DWORD exStyle = WS_EX_CONTROLPARENT | (kind == Kind::Dialog ? WS_EX_DLGMODALFRAME : 0);
     RECT frame{0, 0, client.Width, client.Height};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
@@ -299,8 +310,12 @@ bool gfblnIsForm(HWND window)
 void gsDispatchMessage(MSG& message)
 {
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && gfblnIsForm(root) && IsDialogMessageW(root, &message))
-        return;
+    if (Form* form = Form::FromHandle(root)) {
+        if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && form->OnKey(message))
+            return;
+        if (IsDialogMessageW(root, &message))
+            return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }

@@ -41,11 +41,19 @@ private:
     static LRESULT CALLBACK msRoute(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-// A top-level window of fixed client size whose controls are laid out in pixels. It keeps the
-// focus of its controls across deactivation, moves it with Tab and Shift+Tab in creation order,
+// A top-level window whose controls are laid out in pixels: of fixed client size, or one the
+// player may resize (the form then lays its controls out again on WM_SIZE). It keeps the focus
+// of its controls across deactivation, moves it with Tab and Shift+Tab in creation order,
 // clicks the focused button with Enter, and closes a modal form with Esc.
 class Form : public Window {
 public:
+    // The form a window of the form class belongs to; null for any other window.
+    static Form* FromHandle(HWND window);
+
+    // A key pressed in the form (WM_KEYDOWN or WM_SYSKEYDOWN), before the dialog keyboard sees
+    // it: true when the form used it. By default it uses none.
+    virtual bool OnKey(const MSG& /*key*/) { return false; }
+
     // Shows the form and runs the message loop until EndModal, or until the form is closed;
     // meanwhile every other window of the program is disabled. Hides the form before it
     // returns. A WM_QUIT met on the way ends the loop and is posted again for the loop below.
@@ -56,6 +64,7 @@ protected:
     enum class Kind {
         Main,   // a main window: minimise box, shown in the taskbar
         Dialog, // a dialog frame with only the close box; owned when it has an owner
+        Sizable, // a resizable frame with minimise and maximise boxes; owned when it has an owner
     };
 
     // Creates the form hidden, its client area `client` exactly.
@@ -98,8 +107,8 @@ void gsCentreOnScreen(HWND window);
 // True for a top-level window of the form class.
 bool gfblnIsForm(HWND window);
 
-// Hands one message on: the keys of a form's dialog keyboard to the dialog manager, everything
-// else to its window.
+// Hands one message on: a key first to its form's OnKey, then the keys of a form's dialog
+// keyboard to the dialog manager, everything else to its window.
 void gsDispatchMessage(MSG& message);
 
 // The message loop of the program; returns the code of WM_QUIT.

@@ -2,10 +2,9 @@
 
 #include "app/ErrorReport.h"
 #include "app/SupportContact.h"
+#include "gui/win32/Clipboard.h"
 #include "gui/win32/DisplayText.h"
 #include "platform/WindowServices.h"
-
-#include <cstring>
 
 using gui::win32::TwipsRect;
 using gui::win32::TwipsSize;
@@ -104,29 +103,7 @@ void frmErrorDialog::Form_Activate()
 void frmErrorDialog::cmdCopy_Click()
 {
     SetFocus(cmdFocus);
-    // Another program may hold the clipboard open for a moment.
-    bool opened = false;
-    for (int attempt = 0; attempt < 10 && !opened; ++attempt) {
-        opened = OpenClipboard(hwnd_) != FALSE;
-        if (!opened)
-            Sleep(20);
-    }
-    if (!opened)
-        return;
-    EmptyClipboard();
-    const std::wstring text = gui::win32::gfwsWide(message_);
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        void* target = GlobalLock(memory);
-        if (target) {
-            std::memcpy(target, text.c_str(), bytes);
-            GlobalUnlock(memory);
-        }
-        // Once set, the clipboard owns the memory.
-        if (!target || !SetClipboardData(CF_UNICODETEXT, memory))
-            GlobalFree(memory);
-    }
-    CloseClipboard();
+    gui::win32::gfblnCopyToClipboard(hwnd_, message_);
 }
 
 void frmErrorDialog::cmdEnd_Click()

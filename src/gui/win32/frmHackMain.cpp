@@ -4,6 +4,7 @@
 #include "app/ScanCommand.h"
 #include "app/StartUp.h"
 #include "gui/win32/DisplayText.h"
+#include "gui/win32/frmDetails.h"
 #include "gui/win32/frmFindHacks.h"
 #include "platform/DateText.h"
 
@@ -12,7 +13,10 @@ using gui::win32::TwipsSize;
 
 namespace {
 
-enum : int { idFocus = 101, idScan, idHackReport };
+enum : int { idFocus = 101, idScan, idHackReport, idDetails };
+
+// Posted once the report of a scan is shown: the details are read after it has been drawn.
+constexpr UINT kPrepareDetails = WM_APP + 1;
 
 std::wstring mfwsFirstCaption()
 {
@@ -27,10 +31,13 @@ frmHackMain::frmHackMain() : Form(Kind::Main, mfwsFirstCaption(), TwipsSize(1009
     // Made in tab order. cmdFocus lies below the visible client area.
     cmdFocus = mfhwndButton(idFocus, L"Focus", TwipsRect(6060, 7500, 735, 255));
     cmdScan = mfhwndButton(idScan, L"Scan", TwipsRect(4560, 6240, 975, 375));
-    // Read-only, never wrapped: a long package path scrolls sideways.
+    // Hidden and disabled until a scan has details: the window opens as it always has.
+    cmdDetails = mfhwndButton(idDetails, L"Details...", TwipsRect(5655, 6240, 1215, 375), WS_DISABLED);
+    ShowWindow(cmdDetails, SW_HIDE);
+    // Read-only, with only the vertical scroll bar: a line longer than the box (a long package
+    // path) wraps onto the next, so all of it can be read without scrolling sideways.
     txtHackReport = mfhwndControl(L"EDIT", idHackReport,
-                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
-                                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                                  ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL | WS_VSCROLL | WS_TABSTOP,
                                   WS_EX_CLIENTEDGE, TwipsRect(120, 180, 9855, 5955));
     // The report of a large Downloads folder is longer than the box takes by default.
     SendMessageW(txtHackReport, EM_SETLIMITTEXT, 0, 0);
@@ -61,6 +68,8 @@ void frmHackMain::OnClick(int id)
 {
     if (id == idScan)
         cmdScan_Click();
+    else if (id == idDetails)
+        cmdDetails_Click();
 }
 
 LRESULT frmHackMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -75,6 +84,9 @@ LRESULT frmHackMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
         break;
+    case kPrepareDetails:
+        msPrepareDetails();
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -86,15 +98,61 @@ LRESULT frmHackMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void frmHackMain::cmdScan_Click()
 {
+    // The tables of the last scan are about to go: its details are read first if they are not yet.
+    msPrepareDetails();
+    std::string folder;
+    std::string date;
     ScanCommandHooks hooks;
     hooks.MoveFocusToSink = [this] { SetFocus(cmdFocus); };
-    hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
-    hooks.DateText = [] { return platform::gfstrGeneralDateNow(); };
+    hooks.ShowScanForm = [this, &folder](const std::string& meshPath) {
+        folder = meshPath;
+        msShowScanForm(meshPath);
+    };
+    hooks.DateText = [&date] {
+        date = platform::gfstrGeneralDateNow();
+        return date;
+    };
     std::string displayText;
     if (!gfblnScanCommand(hooks, displayText))
         return;
     gui::win32::gsSetWindowText(txtHackReport, displayText);
     report_ = std::move(displayText);
+    // The details are read once the report is up; until then the details window, if open,
+    // shows those of the scan before, which hold their own copies of everything.
+    scanFolder_ = std::move(folder);
+    scanDate_ = std::move(date);
+    detailsPending_ = true;
+    PostMessageW(hwnd_, kPrepareDetails, 0, 0);
+}
+
+void frmHackMain::msPrepareDetails()
+{
+    if (!detailsPending_)
+        return;
+    detailsPending_ = false;
+    // Read apart first: while a failure's error dialog is up, the details window still draws
+    // the details it has.
+    std::optional<ScanDetails> fresh = gudtDetailsOfLastScan(scanFolder_, scanDate_);
+    details_ = std::move(fresh);
+    if (detailsForm_)
+        detailsForm_->SetDetails(details_ ? &*details_ : nullptr);
+    EnableWindow(cmdDetails, details_.has_value());
+    ShowWindow(cmdDetails, details_ ? SW_SHOW : SW_HIDE);
+    if (!details_ && GetFocus() == cmdDetails)
+        SetFocus(cmdScan);
+}
+
+void frmHackMain::cmdDetails_Click()
+{
+    // Clicked before the posted message came: the details are read now.
+    msPrepareDetails();
+    if (!details_)
+        return;
+    if (!detailsForm_) {
+        detailsForm_ = std::make_unique<frmDetails>(hwnd_);
+        detailsForm_->SetDetails(&*details_);
+    }
+    detailsForm_->Show();
 }
 
 void frmHackMain::msShowScanForm(const std::string& meshPath)

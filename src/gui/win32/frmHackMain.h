@@ -1,12 +1,17 @@
 #pragma once
-// The main window: a report box and the Scan button. Loading it runs the program's start-up
-// (app/StartUp.h); Scan runs the Scan command (app/ScanCommand.h) and shows the report.
+// The main window: a report box, the Scan button and the Details... button. Loading it runs
+// the program's start-up (app/StartUp.h); Scan runs the Scan command (app/ScanCommand.h) and
+// shows the report. Once the report is shown, the window reads the details of the scan
+// (app/ScanDetails.h) and shows Details..., which opens them in the details window beside it.
 
+#include "app/ScanDetails.h"
 #include "gui/win32/Form.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
+class frmDetails;
 class frmFindHacks;
 
 class frmHackMain : public gui::win32::Form {
@@ -26,9 +31,12 @@ public:
 
     // The scan window, once the first scan has made it.
     frmFindHacks* FindHacksForm() const { return findHacks_.get(); }
+    // The details window, once Details... has made it.
+    frmDetails* DetailsForm() const { return detailsForm_.get(); }
 
     HWND cmdFocus;
     HWND cmdScan;
+    HWND cmdDetails;  // hidden until a scan has details to show
     HWND txtHackReport;
 
 protected:
@@ -37,9 +45,21 @@ protected:
 
 private:
     void cmdScan_Click();
+    void cmdDetails_Click();
     void msShowScanForm(const std::string& meshPath);
+    // Reads the details of the scan whose report is shown, when that is still to be done, and
+    // hands them to the details window.
+    void msPrepareDetails();
 
     std::unique_ptr<frmFindHacks> findHacks_;
     std::string report_;
     bool placed_ = false;
+
+    // The folder and the date of the report of the last scan that succeeded.
+    std::string scanFolder_;
+    std::string scanDate_;
+    bool detailsPending_ = false;
+    // Declared before the window that shows them, which therefore goes first.
+    std::optional<ScanDetails> details_;
+    std::unique_ptr<frmDetails> detailsForm_;
 };

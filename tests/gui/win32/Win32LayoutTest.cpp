@@ -103,7 +103,10 @@ TEST_F(Win32WindowTest, MainWindowLayout)
     EXPECT_EQ(gfstrWindowText(window.cmdFocus), "Focus");
     EXPECT_EQ(gfstrWindowText(window.cmdScan), "Scan");
     EXPECT_EQ(gfstrWindowText(window.txtHackReport), "");
-    EXPECT_TRUE(HasStyle(window.txtHackReport, ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL));
+    EXPECT_TRUE(HasStyle(window.txtHackReport, ES_MULTILINE | ES_READONLY | WS_VSCROLL));
+    // Long lines wrap: no sideways scrolling.
+    EXPECT_FALSE(HasStyle(window.txtHackReport, WS_HSCROLL));
+    EXPECT_FALSE(HasStyle(window.txtHackReport, ES_AUTOHSCROLL));
     EXPECT_EQ(VisibleControls(window.Handle(), places), (std::set<std::string>{"cmdScan", "txtHackReport"}));
 
     window.Show();
