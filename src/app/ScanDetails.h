@@ -87,7 +87,7 @@ public:
     std::string OverlapCell(std::size_t row, OverlapColumn column) const;
     // The packages a Packages row is about: a group's, or a pair's two.
     std::vector<std::string_view> OverlapPackages(std::size_t row) const;
-    // "1,175 more pairs that share fewer resources are not listed." or nothing.
+    // "1175 more pairs that share fewer resources are not listed." or nothing.
     std::string PairsOmittedText() const;
 
     // A package's full path in Windows form, for the file manager.

@@ -111,6 +111,14 @@ bool mfblnKeptAsBad(const std::string& path, const std::string& bytes)
     }
 }
 
+// Adds a sentence to the notes once: marking reviews again and again on a disk that cannot be
+// written says so once.
+void msNote(std::vector<std::string>& notes, std::string sentence)
+{
+    if (std::find(notes.begin(), notes.end(), sentence) == notes.end())
+        notes.push_back(std::move(sentence));
+}
+
 // One of the program's files, parsed; nothing when there is none. A file that cannot be read,
 // is no JSON, or is not of the shape `ours` accepts, is said in `notes` (and kept as .bad when it
 // could be read), with `consequence` ending the sentence.
@@ -127,15 +135,15 @@ std::optional<Json> mudtReadRemembered(const std::string& path, std::string_view
             gsRaise(errOutOfMemory);
         bytes = file.ReadAll();
     } catch (const Failure& failure) {
-        notes.push_back(std::string(shown) + " could not be read (" + gfstrFailureText(failure) + "); " +
-                        std::string(consequence) + ".");
+        msNote(notes, std::string(shown) + " could not be read (" + gfstrFailureText(failure) + "); " +
+                          std::string(consequence) + ".");
         return std::nullopt;
     }
     Json document = Json::parse(bytes, nullptr, false);
     if (!document.is_discarded() && ours(document))
         return document;
     const std::string kept = mfblnKeptAsBad(path, bytes) ? ", kept as " + std::string(shown) + ".bad" : "";
-    notes.push_back(std::string(shown) + " is not a file Clashwick wrote" + kept + "; " + std::string(consequence) + ".");
+    msNote(notes, std::string(shown) + " is not a file Clashwick wrote" + kept + "; " + std::string(consequence) + ".");
     return std::nullopt;
 }
 
@@ -148,7 +156,7 @@ void msWriteRemembered(const std::string& path, std::string_view shown, const st
         file.Write(text);
         file.Close();
     } catch (const Failure& failure) {
-        notes.push_back(std::string(shown) + " could not be written (" + gfstrFailureText(failure) + ").");
+        msNote(notes, std::string(shown) + " could not be written (" + gfstrFailureText(failure) + ").");
     }
 }
 

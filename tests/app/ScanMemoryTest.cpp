@@ -172,6 +172,15 @@ TEST_F(ScanMemory, FilesThatCannotBeUsedAreKeptAsBadAndSaidOnce)
     std::filesystem::remove(Temp() / "lastscan.json");
     std::filesystem::create_directories(Temp() / "lastscan.json");
     EXPECT_EQ(Scan().Notes, std::vector<std::string>{"temp\\lastscan.json could not be written (Error 75, Path/File access error)."});
+
+    // Reviews marked again and again where reviewed.json cannot be written say so once.
+    std::filesystem::create_directories(Temp() / "reviewed.json");
+    ScanFacts facts = Scan();
+    for (int mark = 0; mark < 3; ++mark)
+        gsMarkReviewed(facts, {0}, mark % 2 == 0);
+    EXPECT_EQ(std::count(facts.Notes.begin(), facts.Notes.end(),
+                         "temp\\reviewed.json could not be written (Error 75, Path/File access error)."),
+              1);
     EXPECT_TRUE(trapCalls.empty());
 }
 
