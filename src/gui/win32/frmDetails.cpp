@@ -251,11 +251,14 @@ void frmDetails::SetDetails(ScanDetails* details)
     msEmpty(lvwConflicts);
     refreshing_ = false;
     msSetRowCount(lvwOverlaps, details_ ? details_->OverlapRowCount() : 0);
-    // The first conflict is selected, so that its packages show below it from the start.
-    Selection first;
-    if (details_ && details_->ConflictRowCount() > 0)
-        first.FirstRow = 0;
-    msRefreshConflicts(first, true);
+    msRefreshConflicts(Selection{}, true);
+    // The first conflict's packages show below it from the start. It has the focus but is not
+    // selected, so that Copy with nothing chosen still takes every conflict.
+    if (details_ && details_->ConflictRowCount() > 0) {
+        ListView_SetItemState(lvwConflicts, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+        msRefreshPackages();
+        msRefreshButtons();
+    }
     RECT client{};
     GetClientRect(hwnd_, &client);
     msLayout(client.right, client.bottom);
@@ -614,14 +617,18 @@ void frmDetails::msRefreshConflicts(const Selection& before, bool keepPlace)
     msRefreshButtons();
 }
 
-// The packages of the focused conflict when it is selected, else of the first selected.
+// The packages of the focused conflict when it is selected, else of the first selected, else of
+// the focused one.
 void frmDetails::msRefreshPackages()
 {
     std::optional<std::size_t> conflict;
     if (details_) {
         int row = ListView_GetNextItem(lvwConflicts, -1, LVNI_FOCUSED);
-        if (row < 0 || (ListView_GetItemState(lvwConflicts, row, LVIS_SELECTED) & LVIS_SELECTED) == 0)
-            row = ListView_GetNextItem(lvwConflicts, -1, LVNI_SELECTED);
+        if (row < 0 || (ListView_GetItemState(lvwConflicts, row, LVIS_SELECTED) & LVIS_SELECTED) == 0) {
+            const int selected = ListView_GetNextItem(lvwConflicts, -1, LVNI_SELECTED);
+            if (selected >= 0)
+                row = selected;
+        }
         if (row >= 0 && static_cast<std::size_t>(row) < details_->ConflictRowCount())
             conflict = details_->ConflictOfRow(static_cast<std::size_t>(row));
     }

@@ -241,6 +241,9 @@ TEST_F(Win32DetailsTest, ListsAndTextsAreTheModels)
     EXPECT_EQ(gfstrWindowText(form.lvwPackages), "Packages of the selected conflict");
     EXPECT_EQ(gfstrWindowText(form.lvwOverlaps), "Packages that share resources");
     ExpectConflictsAsTheModelHasThem(form);
+    // The first conflict's packages show at once; nothing is selected, so Copy takes all.
+    EXPECT_EQ(ListView_GetSelectedCount(form.lvwConflicts), 0u);
+    EXPECT_EQ(Rows(form.lvwPackages), static_cast<int>(details.PackageRowCount(details.ConflictOfRow(0))));
 
     // The harmless ones are hidden until asked for, and the check box counts them.
     const std::size_t all = details.Facts().Conflicts.size();
