@@ -27,12 +27,6 @@ std::string mfstrPairLine(const PairFact& pair)
            std::string(gfstrPairVerdict(pair));
 }
 
-std::string_view mfstrFileName(std::string_view relativeName)
-{
-    const std::size_t slash = relativeName.find_last_of('\\');
-    return slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1);
-}
-
 void msAppendConflict(std::string& out, const ConflictFact& fact)
 {
     out += fact.TypeName;
@@ -82,9 +76,9 @@ namespace {
 
 bool mfblnOneFileName(const GroupFact& group)
 {
-    const std::string_view file = mfstrFileName(group.Winner());
+    const std::string_view file = gfstrFileName(group.Winner());
     return std::all_of(group.Packages.begin(), group.Packages.end(),
-                       [&](std::string_view package) { return mfstrFileName(package) == file; });
+                       [&](std::string_view package) { return gfstrFileName(package) == file; });
 }
 
 } // namespace
@@ -92,12 +86,12 @@ bool mfblnOneFileName(const GroupFact& group)
 std::string gfstrGroupNames(const GroupFact& group)
 {
     if (mfblnOneFileName(group))
-        return gfstrPrintable(mfstrFileName(group.Winner()));
+        return gfstrPrintable(gfstrFileName(group.Winner()));
     std::string names;
     for (std::size_t p = 0; p < group.Packages.size(); ++p) {
         if (p > 0)
             names += p + 1 == group.Packages.size() ? " and " : ", ";
-        names += gfstrPrintable(mfstrFileName(group.Packages[p]));
+        names += gfstrPrintable(gfstrFileName(group.Packages[p]));
     }
     return names;
 }
@@ -107,7 +101,7 @@ std::string gfstrGroupVerdict(const GroupFact& group)
     const std::string count = std::to_string(group.Packages.size());
     const std::string_view winner = group.Winner();
     if (mfblnOneFileName(group)) {
-        const std::size_t file = mfstrFileName(winner).size();
+        const std::size_t file = gfstrFileName(winner).size();
         const std::string_view folder = winner.substr(0, winner.size() - file - (winner.size() > file ? 1 : 0));
         return count + " copies in different folders; the game uses the one in " + gfstrPrintable(folder) + "; keep one";
     }

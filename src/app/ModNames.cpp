@@ -19,39 +19,52 @@ bool mfblnEndsWith(std::string_view text, std::string_view end)
 // digits, a "v" or "version" before a number, and words such as "copy" or "old" after a separator.
 std::string mfstrModStem(std::string_view name)
 {
-    std::string stem(name);
-    for (char& c : stem)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    for (std::size_t before = std::string::npos; before != stem.size();) {
-        before = stem.size();
+    const std::string stem = gfstrAsciiLowerCase(name);
+    // The marks come off the end of a view; the name is cut once, at the end.
+    std::string_view rest = stem;
+    for (std::size_t before = std::string::npos; before != rest.size();) {
+        before = rest.size();
         bool number = false;
-        while (!stem.empty() && (mfblnDigit(stem.back()) || mfblnSeparator(stem.back()))) {
-            number = number || mfblnDigit(stem.back());
-            stem.pop_back();
+        while (!rest.empty() && (mfblnDigit(rest.back()) || mfblnSeparator(rest.back()))) {
+            number = number || mfblnDigit(rest.back());
+            rest.remove_suffix(1);
         }
         if (number)
             for (const std::string_view mark : {"version", "ver", "v"})
-                if (mfblnEndsWith(stem, mark)) {
-                    stem.resize(stem.size() - mark.size());
+                if (mfblnEndsWith(rest, mark)) {
+                    rest.remove_suffix(mark.size());
                     break;
                 }
         for (const std::string_view word : {"copy", "old", "new", "final", "updated", "update", "fixed", "fix"})
-            if (stem.size() > word.size() && mfblnEndsWith(stem, word) &&
-                mfblnSeparator(stem[stem.size() - word.size() - 1])) {
-                stem.resize(stem.size() - word.size());
+            if (rest.size() > word.size() && mfblnEndsWith(rest, word) &&
+                mfblnSeparator(rest[rest.size() - word.size() - 1])) {
+                rest.remove_suffix(word.size());
                 break;
             }
     }
-    return stem;
+    return std::string(rest);
 }
 
 } // namespace
 
-std::string gfstrShortPackageName(std::string_view relativeName)
+std::string_view gfstrFileName(std::string_view relativeName)
 {
     const std::size_t slash = relativeName.find_last_of('\\');
-    std::string name(slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1));
+    return slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1);
+}
+
+std::string gfstrAsciiLowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::string gfstrShortPackageName(std::string_view relativeName)
+{
+    std::string name(gfstrFileName(relativeName));
     // The ending as the folder walk matched it: without regard to case.
     constexpr std::string_view kEnding = ".package";
     const std::size_t stem = name.size() - std::min(name.size(), kEnding.size());

@@ -21,22 +21,6 @@ constexpr std::array<std::string_view, kOverlapColumns> kOverlapTitles{"Packages
                                                                        "Verdict"};
 constexpr std::array<std::string_view, kPackageColumns> kPackageTitles{"Package", "Copy"};
 
-// ASCII letters in lower case: searching ignores their case.
-std::string mfstrLower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
-std::string_view mfstrFileName(std::string_view relativeName)
-{
-    const std::size_t slash = relativeName.find_last_of('\\');
-    return slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1);
-}
-
 std::string mfstrCount(std::size_t count, std::string_view one, std::string_view many)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -127,19 +111,20 @@ bool ScanDetails::mfblnMatches(std::size_t conflict) const
 {
     const ConflictFact& fact = facts_.Conflicts[conflict];
     if (overlapFilter_) {
-        const std::vector<std::string_view> packages = OverlapPackages(*overlapFilter_);
-        const bool pair = *overlapFilter_ >= facts_.Groups.size();
-        const auto listed = [&](std::string_view package) { return mfblnListed(fact, package); };
-        if (pair ? !std::all_of(packages.begin(), packages.end(), listed)
-                 : !std::any_of(packages.begin(), packages.end(), listed))
+        // A group's conflicts hold any of its packages; a pair's hold both.
+        const bool shown =
+            pairFilter_ ? mfblnListed(fact, pairFilter_->first) && mfblnListed(fact, pairFilter_->second)
+                        : std::any_of(fact.Packages.begin(), fact.Packages.end(),
+                                      [&](std::string_view package) { return groupFilter_.contains(package); });
+        if (!shown)
             return false;
     }
     if (search_.empty())
         return true;
-    if (mfstrLower(fact.Name).find(search_) != std::string::npos)
+    if (gfstrAsciiLowerCase(fact.Name).find(search_) != std::string::npos)
         return true;
     return std::any_of(fact.Packages.begin(), fact.Packages.end(), [&](std::string_view package) {
-        return mfstrLower(package).find(search_) != std::string::npos;
+        return gfstrAsciiLowerCase(package).find(search_) != std::string::npos;
     });
 }
 
@@ -156,7 +141,7 @@ void ScanDetails::msRefilter()
     // package count as a number.
     std::vector<std::string> keys(facts_.Conflicts.size());
     for (const std::size_t c : visible_)
-        keys[c] = column == ConflictColumn::Packages ? std::string() : mfstrLower(mfstrConflictText(c, column));
+        keys[c] = column == ConflictColumn::Packages ? std::string() : gfstrAsciiLowerCase(mfstrConflictText(c, column));
     const auto less = [&](std::size_t a, std::size_t b) {
         if (column == ConflictColumn::Packages)
             return facts_.Conflicts[a].Packages.size() < facts_.Conflicts[b].Packages.size();
@@ -182,13 +167,22 @@ std::string ScanDetails::ShowQuietText() const
 
 void ScanDetails::SetSearch(std::string_view text)
 {
-    search_ = mfstrLower(text);
+    search_ = gfstrAsciiLowerCase(text);
     msRefilter();
 }
 
 void ScanDetails::SetOverlapFilter(std::optional<std::size_t> overlapRow)
 {
     overlapFilter_ = overlapRow && *overlapRow < OverlapRowCount() ? overlapRow : std::nullopt;
+    groupFilter_.clear();
+    pairFilter_.reset();
+    if (overlapFilter_ && *overlapFilter_ < facts_.Groups.size()) {
+        const std::vector<std::string_view>& packages = facts_.Groups[*overlapFilter_].Packages;
+        groupFilter_.insert(packages.begin(), packages.end());
+    } else if (overlapFilter_) {
+        const PairFact& pair = facts_.Pairs[*overlapFilter_ - facts_.Groups.size()];
+        pairFilter_.emplace(pair.First, pair.Second);
+    }
     msRefilter();
 }
 
@@ -230,7 +224,7 @@ std::string ScanDetails::mfstrConflictText(std::size_t conflict, ConflictColumn 
     case ConflictColumn::Packages:
         return std::to_string(fact.Packages.size());
     case ConflictColumn::Winner:
-        return gfstrPrintable(mfstrFileName(fact.Winner()));
+        return gfstrPrintable(gfstrFileName(fact.Winner()));
     }
     return {};
 }
@@ -285,7 +279,7 @@ std::string ScanDetails::OverlapCell(std::size_t row, OverlapColumn column) cons
     const PairFact& pair = facts_.Pairs[row - facts_.Groups.size()];
     switch (column) {
     case OverlapColumn::Packages:
-        return gfstrPrintable(mfstrFileName(pair.First)) + " and " + gfstrPrintable(mfstrFileName(pair.Second));
+        return gfstrPrintable(gfstrFileName(pair.First)) + " and " + gfstrPrintable(gfstrFileName(pair.Second));
     case OverlapColumn::Winner:
         return gfstrPrintable(pair.Second);
     case OverlapColumn::Shared:

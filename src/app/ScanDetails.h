@@ -120,6 +120,9 @@ private:
     bool showQuiet_ = false;
     std::string search_;  // in lower case
     std::optional<std::size_t> overlapFilter_;
+    // The filter's packages: a group's, any of which a conflict must list, or a pair's two.
+    std::unordered_set<std::string_view> groupFilter_;
+    std::optional<std::pair<std::string_view, std::string_view>> pairFilter_;
     std::optional<std::pair<ConflictColumn, bool>> sort_;
     std::vector<std::size_t> visible_;
 };
