@@ -36,6 +36,7 @@ InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails hide
 ShowUninstDetails hide
+BrandingText "Clashwick ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -53,6 +54,12 @@ VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} ${VERSION} Setup"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Clashwick ${VERSION} for you alone, in a folder of \
+your own: no administrator rights are needed. An installed Clashwick is replaced, and its reports \
+are kept.$\r$\n$\r$\nClick Next to continue."
+; The MIT licence asks nothing of the player to use the program: the page shows it, Next goes on.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Clashwick is free to use, copy and change under these terms."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\clashwick.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Clashwick"
 
