@@ -1,6 +1,6 @@
 # The Debian package, made by CPack from the install rules (cmake/Install.cmake):
 #   cpack -G DEB            in the build folder (or: bash scripts/package-deb)
-# writes clashwick_<version>_amd64.deb there. Its dependencies are those of the programs' shared
+# writes clashwick_<version>-<revision>_amd64.deb there. Its dependencies are those of the programs' shared
 # libraries (the Qt 6 runtime, the C++ runtime), found by dpkg-shlibdeps (dpkg-dev).
 
 set(CPACK_GENERATOR DEB)
@@ -11,7 +11,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "finds conflicting hacks among Sims 2 down
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The build's debugging information stays in the build folder.
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/StripLikeDebian.cmake)
 
+# <version>-<revision>: the package's changelog is the Debian one (changelog.Debian.gz), which a
+# native version without revision would not have.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CLASHWICK_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Clashwick developers <packages@clashwick.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
