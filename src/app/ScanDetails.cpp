@@ -136,7 +136,9 @@ void ScanDetails::msRefilter()
             visible_.push_back(c);
     if (!sort_)
         return;
-    const auto [column, ascending] = *sort_;
+    // Plain copies: a lambda may not capture a structured binding in every compiler we build with.
+    const ConflictColumn column = sort_->first;
+    const bool ascending = sort_->second;
     // Each shown row's key once: the cell as shown, names without regard to case, and the
     // package count as a number.
     std::vector<std::string> keys(facts_.Conflicts.size());
