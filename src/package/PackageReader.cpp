@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::int64_t kHeaderSize = 96;
 constexpr std::int64_t kHoleEntrySize = 8;
+// A table up to this size is allocated and read without asking the length of the package
+// first: the read itself fails past the end, and the allocation is small whatever the count
+// says. A larger table is checked against the length before anything is allocated for it.
+constexpr std::int64_t kTableReadUnchecked = 64 * 1024;
 
 // Checks that `count` records of `width` bytes from `offset` lie inside `size` bytes before
 // anything is allocated for them: a negative offset is a bad seek (63), a table running past
@@ -74,9 +78,7 @@ void MemoryBytes::ReadAt(std::int64_t offset, std::span<char> buffer)
 PackageHeader gudtReadPackageHeader(PackageBytes& bytes)
 {
     std::array<char, kHeaderSize> headerBytes{};
-    if (bytes.Size() < kHeaderSize)
-        gsRaiseDamaged(errPastEnd);
-    bytes.ReadAt(0, headerBytes);
+    bytes.ReadAt(0, headerBytes);  // a package shorter than its header fails here with 62
     ByteReader reader(std::string_view(headerBytes.data(), headerBytes.size()));
     PackageHeader header;
     for (std::int32_t* field :
@@ -94,10 +96,13 @@ std::int64_t gflngIndexEntryWidth(const PackageHeader& header) { return header.I
 std::string_view gfstrReadPackageIndexTable(PackageBytes& bytes, const PackageHeader& header, std::vector<char>& buffer)
 {
     const std::int64_t width = gflngIndexEntryWidth(header);
-    msCheckTable(header.IndexOffset, header.IndexCount, width, bytes.Size());
+    if (header.IndexOffset < 0)
+        gsRaiseDamaged(errBadRecord);
     if (header.IndexCount <= 0)
         return {};
-    // The whole index in one read; msCheckTable bounded its size by the package's.
+    if (header.IndexCount * width > kTableReadUnchecked)
+        msCheckTable(header.IndexOffset, header.IndexCount, width, bytes.Size());
+    // The whole index in one read, bounded by the package's size or by kTableReadUnchecked.
     const auto size = static_cast<std::size_t>(header.IndexCount * width);
     if (buffer.size() < size)
         buffer.resize(size);

@@ -23,11 +23,13 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // The file's length in bytes, as it stood when it was opened.
-    std::int64_t Size() const noexcept { return size_; }
+    // The file's length in bytes. A found file is opened without asking the host for its length
+    // (a scan reads tens of thousands of files whose reads already stop at their end): the host
+    // is asked on first use, and a file that turns out not to be a regular file raises 75 then.
+    std::int64_t Size() const;
 
-    // Fills the whole buffer from the given offset with one read: 63 "Bad record number" for a
-    // negative offset, 62 "Input past end of file" when the file ends first (nothing is read).
+    // Fills the whole buffer from the given offset: 63 "Bad record number" for a negative
+    // offset, 62 "Input past end of file" when the file ends first.
     void ReadAt(std::int64_t offset, std::span<char> buffer);
 
     // Every byte of the file; the allocation is the file's own size.
@@ -38,7 +40,7 @@ private:
     void Take(int fd);                        // keeps an open descriptor of a regular file
 
     int fd_ = -1;
-    std::int64_t size_ = 0;
+    mutable std::int64_t size_ = -1;  // -1 until known (a host without lazy sizes sets it at once)
 };
 
 // A file written whole: the bytes go to a new file of a name of its own beside it, which

@@ -127,6 +127,8 @@ InputFile::~InputFile()
         ::CloseHandle(mhndHandle(fd_));
 }
 
+std::int64_t InputFile::Size() const { return size_; }
+
 void InputFile::ReadAt(std::int64_t offset, std::span<char> buffer)
 {
     if (offset < 0)

@@ -26,12 +26,6 @@ namespace {
 // Output is handed to the host in pieces of this size.
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
 
-[[noreturn]] void msCloseAndRaise(int fd, std::int32_t number)
-{
-    ::close(fd);
-    gsRaise(number);
-}
-
 // Writes all of `bytes`; the host error that stopped it, or 0.
 int mfintWriteAll(int fd, std::string_view bytes)
 {
@@ -106,8 +100,22 @@ InputFile::InputFile(const FoundFile& file)
     // The name as the listing gave it is nearly always there; only when it is not (renamed to
     // another case meanwhile, say) is it looked up as a path's last component is.
     const int folder = mfintFolderDescriptor(file.In);
-    const int fd = folder >= 0 ? ::openat(folder, file.Name.c_str(), kInputFlags)
-                               : ::open(gfstrJoinHost(file.In->Host, file.Name).c_str(), kInputFlags);
+    int fd = -1;
+    if (folder >= 0) {
+        // Opened without following a link, the entry is the file the listing found, or whatever
+        // replaced it since (a folder, a pipe); its kind and length are asked of the host only
+        // when a read needs them or fails, which spares a status call for every package.
+        fd = ::openat(folder, file.Name.c_str(), kInputFlags | O_NOFOLLOW);
+        if (fd >= 0) {
+            fd_ = fd;
+            return;
+        }
+        // A link is opened through to what it names, and checked as a path's file is.
+        if (errno == ELOOP)
+            fd = ::openat(folder, file.Name.c_str(), kInputFlags);
+    } else {
+        fd = ::open(gfstrJoinHost(file.In->Host, file.Name).c_str(), kInputFlags);
+    }
     if (fd >= 0) {
         Take(fd);
         return;
@@ -127,15 +135,28 @@ void InputFile::Open(const std::string& hostPath)
 
 void InputFile::Take(int fd)
 {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int error = errno;
-        msCloseAndRaise(fd, gflngPathErrorNumber(error, PathPart::Last));
-    }
-    if (!S_ISREG(st.st_mode))
-        msCloseAndRaise(fd, errPathFileAccess);  // a folder (or device) where a file was expected
     fd_ = fd;
+    try {
+        Size();
+    } catch (...) {
+        ::close(std::exchange(fd_, -1));  // the constructor fails: no destructor will close it
+        throw;
+    }
+}
+
+std::int64_t InputFile::Size() const
+{
+    if (size_ >= 0)
+        return size_;
+    if (fd_ < 0)
+        gsRaise(errBadFileName);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        gsRaisePathError(errno, PathPart::Last);
+    if (!S_ISREG(st.st_mode))
+        gsRaise(errPathFileAccess);  // a folder (or device, or pipe) where a file was expected
     size_ = static_cast<std::int64_t>(st.st_size);
+    return size_;
 }
 
 InputFile::~InputFile()
@@ -150,28 +171,34 @@ void InputFile::ReadAt(std::int64_t offset, std::span<char> buffer)
         gsRaise(errBadRecord);
     if (fd_ < 0)
         gsRaise(errBadFileName);
-    // The whole span is checked against the size before anything is read, so a short file
-    // fails the same way wherever it ends, and no count from the file's own bytes can make
-    // this read past what the file holds.
-    if (offset > size_ || buffer.size() > static_cast<std::uint64_t>(size_ - offset))
+    // Where the length is known, the whole span is checked against it before anything is read,
+    // so a short file fails the same way wherever it ends, and no count from the file's own
+    // bytes can make this read past what the file holds. Where it is not yet known, the read
+    // itself meets the end; callers ask for the length before they allocate for a large read.
+    if (size_ >= 0 && (offset > size_ || buffer.size() > static_cast<std::uint64_t>(size_ - offset)))
         gsRaise(errPastEnd);
 
     std::size_t done = 0;
     while (done < buffer.size()) {
         const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                                     static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-        if (got > 0)
+        if (got > 0) {
             done += static_cast<std::size_t>(got);
-        else if (got == 0)
-            gsRaise(errPastEnd);  // the file was cut short after it was opened
-        else if (errno != EINTR)
-            gsRaisePathError(errno, PathPart::Last);
+        } else if (got == 0) {
+            Size();  // a device that reads as empty is no file: 75 rather than 62
+            gsRaise(errPastEnd);  // the file ends first, or was cut short after it was opened
+        } else if (errno != EINTR) {
+            // A folder (EISDIR) or a pipe (ESPIPE) in the file's place: 75, as its kind says.
+            const int error = errno;
+            Size();
+            gsRaisePathError(error, PathPart::Last);
+        }
     }
 }
 
 std::string InputFile::ReadAll()
 {
-    std::string all(static_cast<std::size_t>(size_), '\0');
+    std::string all(static_cast<std::size_t>(Size()), '\0');
     ReadAt(0, all);
     return all;
 }
