@@ -74,24 +74,27 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<
     read.LoadDamage = {};
     read.HasHackCode = false;
     read.Escaped = nullptr;
+    // A package with hack code is loaded whole from the file its index was read from, held open
+    // meanwhile, with the header and index that read fetched.
+    PackageReading reading;
     {
         std::optional<TrapDeferral> deferral;
         if (defer)
             deferral.emplace(read.IndexStep.Traps);
         const platform::PhaseTimer timer(platform::Phase::IndexReads);
         // Only the index's hack-code test is kept.
-        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, indexBytes);
+        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, indexBytes, &reading);
         msNoteStepEnd(read.IndexStep);
     }
+    if (read.HasHackCode) {
+        std::optional<TrapDeferral> deferral;
+        if (defer)
+            deferral.emplace(read.LoadStep.Traps);
+        const platform::PhaseTimer timer(platform::Phase::FullLoads);
+        gsLoadPackage(file, reading, read.Package, read.LoadDamage);
+        msNoteStepEnd(read.LoadStep);
+    }
     msTrimIndexBytes(indexBytes);
-    if (!read.HasHackCode)
-        return;
-    std::optional<TrapDeferral> deferral;
-    if (defer)
-        deferral.emplace(read.LoadStep.Traps);
-    const platform::PhaseTimer timer(platform::Phase::FullLoads);
-    gsLoadPackage(file, read.Package, read.LoadDamage);
-    msNoteStepEnd(read.LoadStep);
 }
 
 void gsReplayStep(const StepRecord& step)

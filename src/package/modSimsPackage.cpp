@@ -32,6 +32,52 @@ private:
     platform::InputFile& file_;
 };
 
+// The index read's bytes for a scan: each read goes to the file, and the header's and the
+// index's are noted in the reading so that the whole load can be given them again.
+class NotingBytes final : public PackageBytes {
+public:
+    explicit NotingBytes(PackageReading& reading) : reading_(reading) {}
+    std::int64_t Size() const override { return reading_.File->Size(); }
+    void ReadAt(std::int64_t offset, std::span<char> buffer) override
+    {
+        reading_.File->ReadAt(offset, buffer);
+        if (offset == 0 && buffer.size() == reading_.Header.size() && !reading_.HaveHeader) {
+            std::copy(buffer.begin(), buffer.end(), reading_.Header.begin());
+            reading_.HaveHeader = true;
+        } else {
+            reading_.IndexOffset = offset;
+            reading_.Index = std::string_view(buffer.data(), buffer.size());
+        }
+    }
+
+private:
+    PackageReading& reading_;
+};
+
+// The whole load's bytes after an index read: the header and index as that read noted them
+// (the same file, held open since), everything else from the file.
+class KeptBytes final : public PackageBytes {
+public:
+    explicit KeptBytes(PackageReading& reading) : reading_(reading) {}
+    std::int64_t Size() const override { return reading_.File->Size(); }
+    void ReadAt(std::int64_t offset, std::span<char> buffer) override
+    {
+        std::string_view kept;
+        if (reading_.HaveHeader && offset == 0 && buffer.size() == reading_.Header.size())
+            kept = std::string_view(reading_.Header.data(), reading_.Header.size());
+        else if (!reading_.Index.empty() && offset == reading_.IndexOffset && buffer.size() == reading_.Index.size())
+            kept = reading_.Index;
+        if (kept.empty()) {
+            reading_.File->ReadAt(offset, buffer);
+            return;
+        }
+        std::copy(kept.begin(), kept.end(), buffer.begin());
+    }
+
+private:
+    PackageReading& reading_;
+};
+
 // Whether a failure is the package's own, for its caller to list: damaged bytes, or a file that
 // could not be opened or read (vanished since it was listed, held by another program, refused,
 // replaced by a folder or a device, failing on the disk).
@@ -92,7 +138,8 @@ namespace {
 
 // The body of gsLoadPackageIndexOnly; `readIndex` reads the index the header describes.
 template <class ReadIndex>
-void msLoadIndexOnly(const platform::FoundFile& file, PackageDamage& damage, ReadIndex&& readIndex)
+void msLoadIndexOnly(const platform::FoundFile& file, PackageDamage& damage, ReadIndex&& readIndex,
+                     PackageReading* keep = nullptr)
 {
     const std::string& path = file.Path;
     damage = {};
@@ -102,12 +149,21 @@ void msLoadIndexOnly(const platform::FoundFile& file, PackageDamage& damage, Rea
         glngErrLocation = 2000;
         gstrErrData = "Filename = " + path;
         glngErrLocation = 2500;
-        platform::InputFile input(file);
-        FileBytes bytes(input);
-        glngErrLocation = 3000;
-        const PackageHeader header = gudtReadPackageHeader(bytes);
-        glngErrLocation = 4000;
-        readIndex(&bytes, &header);
+        const auto read = [&](PackageBytes& bytes) {
+            glngErrLocation = 3000;
+            const PackageHeader header = gudtReadPackageHeader(bytes);
+            glngErrLocation = 4000;
+            readIndex(&bytes, &header);
+        };
+        if (keep) {
+            keep->File.emplace(file);
+            NotingBytes bytes(*keep);
+            read(bytes);
+        } else {
+            platform::InputFile input(file);
+            FileBytes bytes(input);
+            read(bytes);
+        }
         gstrErrData.clear();
     } catch (...) {
         const Failure failure = gudtCaughtFailure();
@@ -131,16 +187,20 @@ void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<Package
     });
 }
 
-bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer)
+bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer,
+                               PackageReading* keep)
 {
     std::string_view table;
     std::int64_t width = 0;
-    msLoadIndexOnly(file, damage, [&](PackageBytes* bytes, const PackageHeader* header) {
-        if (bytes == nullptr)
-            return;
-        table = gfstrReadPackageIndexTable(*bytes, *header, buffer);
-        width = gflngIndexEntryWidth(*header);
-    });
+    msLoadIndexOnly(
+        file, damage,
+        [&](PackageBytes* bytes, const PackageHeader* header) {
+            if (bytes == nullptr)
+                return;
+            table = gfstrReadPackageIndexTable(*bytes, *header, buffer);
+            width = gflngIndexEntryWidth(*header);
+        },
+        keep);
     if (damage.Number != 0)
         return false;
     // As gfblnHasHackCode runs on the list read (element 0 only when nothing was read).
@@ -185,9 +245,12 @@ void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
     gsOpenPackageFile(platform::FoundFile{path, nullptr, {}}, package, damage);
 }
 
-void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage)
+namespace {
+
+// The body of gsOpenPackageFile on the bytes `withBytes` hands to its callback.
+template <class WithBytes>
+void msOpenPackageFile(const std::string& path, PackageFile& package, PackageDamage& damage, WithBytes&& withBytes)
 {
-    const std::string& path = file.Path;
     damage = {};
     try {
         glngErrLocation = 1000;
@@ -197,22 +260,52 @@ void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, Pa
         package.Holes.assign(1, PackageHole{});
         package.Resources.assign(1, PackageResource{});
         package.Contents.reset();
-        platform::InputFile input(file);
-        FileBytes bytes(input);
-
-        // Only what the records hold is read: the header, the two tables and the resources.
-        glngErrLocation = 2000;
-        package.Header = gudtReadPackageHeader(bytes);
-        glngErrLocation = 3000;
-        gsReadPackageIndex(bytes, package.Header, package.Index);
-        glngErrLocation = 4000;
-        gsReadPackageHoles(bytes, package.Header, package.Holes);
-        glngErrLocation = 5000;
-        gsReadPackageResources(bytes, package);
+        withBytes([&](PackageBytes& bytes) {
+            // Only what the records hold is read: the header, the two tables and the resources.
+            glngErrLocation = 2000;
+            package.Header = gudtReadPackageHeader(bytes);
+            glngErrLocation = 3000;
+            gsReadPackageIndex(bytes, package.Header, package.Index);
+            glngErrLocation = 4000;
+            gsReadPackageHoles(bytes, package.Header, package.Holes);
+            glngErrLocation = 5000;
+            gsReadPackageResources(bytes, package);
+        });
         gstrErrData.clear();
     } catch (...) {
         msHandleLoadFailure(gudtCaughtFailure(), "gsOpenPackageFile", damage);
     }
+}
+
+} // namespace
+
+void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage)
+{
+    msOpenPackageFile(file.Path, package, damage, [&](const auto& read) {
+        platform::InputFile input(file);
+        FileBytes bytes(input);
+        read(bytes);
+    });
+}
+
+void gsLoadPackage(const platform::FoundFile& file, PackageReading& reading, PackageFile& package,
+                   PackageDamage& damage)
+{
+    damage = {};
+    gfblnRunHandled(kModule, "gsLoadPackage", [&] {
+        glngErrLocation = 1000;
+        if (file.Path.empty())
+            return;
+        if (!reading.File) {
+            gsOpenPackageFile(file, package, damage);  // no index read kept it open
+            return;
+        }
+        msOpenPackageFile(file.Path, package, damage, [&](const auto& read) {
+            platform::gsCheckFileFault(platform::FileOperation::ReadWhole, file.Path);
+            KeptBytes bytes(reading);
+            read(bytes);
+        });
+    });
 }
 
 std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)

@@ -3,10 +3,14 @@
 // behaviour resource types, decompression of a resource and the hack-code test.
 
 #include "package/SimsID.h"
+#include "platform/FileAccess.h"
 #include "platform/Folders.h"
+
+#include <array>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,10 +113,23 @@ void gsLoadPackageIndexOnly(const std::string& path, std::vector<PackageIndexEnt
 void gsLoadPackageIndexOnly(const platform::FoundFile& file, std::vector<PackageIndexEntry>& index,
                             PackageDamage& damage);
 
+// A package file as a scan reads it: held open from its index read to its whole load, with the
+// header and index bytes the index read fetched (the index in the caller's buffer), which the
+// whole load is given again instead of reading them a second time.
+struct PackageReading {
+    std::optional<platform::InputFile> File;
+    std::array<char, 96> Header{};
+    bool HaveHeader = false;
+    std::int64_t IndexOffset = 0;
+    std::string_view Index;  // a view of the index read's buffer
+};
+
 // gsLoadPackageIndexOnly followed, when it met no damage, by gfblnHasHackCode on the index it
 // read: the same damage, error record and answer, without building the index list, which is
 // all a scan asks of most packages. The index's bytes go through `buffer`, kept for the next.
-bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer);
+// With `keep`, the open file and the bytes read stay there for gsLoadPackage.
+bool gfblnLoadIndexHasHackCode(const platform::FoundFile& file, PackageDamage& damage, std::vector<char>& buffer,
+                               PackageReading* keep = nullptr);
 
 // Loads header, index, hole table and every resource's bytes. An empty path reads nothing.
 void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage);
@@ -121,6 +138,11 @@ void gsOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
 // The same for a file a folder walk found.
 void gsLoadPackage(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage);
 void gsOpenPackageFile(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage);
+// The same from the file and bytes an index read kept (its buffer unchanged since): the same
+// package, damage and error record, without opening the file or reading its header and index
+// again.
+void gsLoadPackage(const platform::FoundFile& file, PackageReading& reading, PackageFile& package,
+                   PackageDamage& damage);
 
 // The uncompressed bytes of a resource as stored: compressed ones (10 FB at bytes 4-5) go to
 // the RefPack decoder, others come back unchanged; the empty text after a trapped failure.

@@ -128,7 +128,8 @@ void gsMakeFolder(std::string_view windowsPath);
 
 // ---- Fault seam ----------------------------------------------------------------------------
 
-enum class FileOperation { GetAttr, SetAttrNormal, Delete, MakeFolder, OpenFile, ListFolder };
+// ReadWhole: a package read whole from the file its index read opened and held open since.
+enum class FileOperation { GetAttr, SetAttrNormal, Delete, MakeFolder, OpenFile, ListFolder, ReadWhole };
 
 // Called before each operation with the Windows form of the entry's path; a result other than
 // 0 is raised as that error number instead of doing the operation. Tests use it for failures

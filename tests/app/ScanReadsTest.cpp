@@ -17,8 +17,7 @@
 #include "support/TestSupport.h"
 
 #include <algorithm>
-#include <map>
-#include <mutex>
+#include <atomic>
 #include <random>
 #include <tuple>
 
@@ -188,20 +187,18 @@ TEST_F(ScanReads, ThousandsOfGeneratedPackages)
 
 TEST_F(ScanReads, FailuresInjectedIntoOpeningGiveTheSameTrapsInListOrder)
 {
-    // The hook fails the n-th opening of a package (1 the index read, 2 the whole load) whose
-    // name holds a marker. Packages are opened on several threads at once.
+    // The hook fails the index read's opening (1) or the whole load (2) of a package whose name
+    // holds a marker. Packages are opened on several threads at once.
     struct Fault {
         std::string Marker;
         int Opening;
         std::int32_t Number;
     };
     const auto inject = [](std::vector<Fault> faults) {
-        auto counts = std::make_shared<std::pair<std::mutex, std::map<std::string, int>>>();
-        platform::gsSetFaultHook([faults, counts](platform::FileOperation operation, std::string_view path) -> std::int32_t {
-            if (operation != platform::FileOperation::OpenFile)
+        platform::gsSetFaultHook([faults](platform::FileOperation operation, std::string_view path) -> std::int32_t {
+            if (operation != platform::FileOperation::OpenFile && operation != platform::FileOperation::ReadWhole)
                 return 0;
-            const std::lock_guard<std::mutex> hold(counts->first);
-            const int opening = ++counts->second[std::string(path)];
+            const int opening = operation == platform::FileOperation::OpenFile ? 1 : 2;
             for (const Fault& fault : faults)
                 if (path.find(fault.Marker) != std::string_view::npos && opening == fault.Opening)
                     return fault.Number;
@@ -280,17 +277,11 @@ TEST_F(ScanReads, ReadingRunsAheadOfTheListUpToTheHeldBytes)
         Put("Big/" + name(i), gudtBuildPackage({2, {Resource{kTypeBHAV, 0x7F000001, static_cast<std::uint32_t>(i), 0,
                                                               std::string(kResourceBytes, 'b'), false}}, {}})
                                   .Bytes);
-    std::mutex lock;
-    std::map<std::string, int> openings;
-    const auto loads = [&] {
-        const std::lock_guard<std::mutex> hold(lock);
-        return static_cast<int>(std::count_if(openings.begin(), openings.end(), [](const auto& o) { return o.second == 2; }));
-    };
-    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
-        if (operation == platform::FileOperation::OpenFile) {
-            const std::lock_guard<std::mutex> hold(lock);
-            ++openings[std::string(path)];
-        }
+    std::atomic<int> wholeLoads{0};
+    const auto loads = [&] { return wholeLoads.load(); };
+    platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view) -> std::int32_t {
+        if (operation == platform::FileOperation::ReadWhole)
+            ++wholeLoads;
         return 0;
     });
     const auto folder = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(Downloads() / "Big")));

@@ -292,9 +292,11 @@ TEST_F(DamagedDownload, NamesFromLongStreamsMatchTheWholeDecoding)
 }
 
 // A package that changes between the listing and its read, as players' moves and sync tools
-// change them while a scan runs: at its n-th opening (1 the index read, 2 the whole load) the
-// fault hook changes it on the host, then lets the opening go on. It is listed with the error
-// its read met, and every other package is reported as before.
+// change them while a scan runs: as its index read opens it (1), or as its whole load begins
+// (2), the fault hook changes it on the host, then lets the read go on. Changed as it is
+// opened, it is listed with the error its read met. A package with hack code is loaded whole
+// from the file its index was read from, held open since: changed after that opening, it is
+// read as it stood. Every other package is reported as before.
 TEST_F(DamagedDownload, PackagesThatChangeWhileTheScanRunsAreListed)
 {
     namespace fs = std::filesystem;
@@ -302,10 +304,10 @@ TEST_F(DamagedDownload, PackagesThatChangeWhileTheScanRunsAreListed)
         const char* what;
         int opening;
         std::function<void(const fs::path&)> change;
-        std::string code;
+        std::string code;  // empty: read as it stood
     } cases[] = {
         {"deleted", 1, [](const fs::path& p) { fs::remove(p); }, "53 - File not found"},
-        {"deleted before the whole load", 2, [](const fs::path& p) { fs::remove(p); }, "53 - File not found"},
+        {"deleted before the whole load", 2, [](const fs::path& p) { fs::remove(p); }, ""},
         {"renamed", 1, [](const fs::path& p) { fs::rename(p, p.parent_path() / "Victim.bak"); }, "53 - File not found"},
         {"replaced by a folder", 1,
          [](const fs::path& p) {
@@ -315,39 +317,50 @@ TEST_F(DamagedDownload, PackagesThatChangeWhileTheScanRunsAreListed)
          "75 - Path/File access error"},
 #ifndef _WIN32
         // Opening a pipe must neither wait for a writer nor read one.
-        {"replaced by a named pipe", 2,
+        {"replaced by a named pipe", 1,
          [](const fs::path& p) {
              fs::remove(p);
              ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0);
          },
          "75 - Path/File access error"},
+        {"replaced by a named pipe before the whole load", 2,
+         [](const fs::path& p) {
+             fs::remove(p);
+             ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0);
+         },
+         ""},
         {"replaced by a link to a device", 1,
          [](const fs::path& p) {
              fs::remove(p);
              fs::create_symlink("/dev/zero", p);
          },
          "75 - Path/File access error"},
+        {"replaced by a link to a device that reads as empty", 1,
+         [](const fs::path& p) {
+             fs::remove(p);
+             fs::create_symlink("/dev/null", p);
+         },
+         "75 - Path/File access error"},
 #endif
     };
+    WriteFile(Victim(), gudtBuildPackage(VictimPlan()).Bytes);
+    const std::string intact = ScanBody();
     for (const auto& c : cases) {
         for (int threads : {0, 4}) {
             SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(threads) + " threads");
             fs::remove_all(Victim());
             fs::remove(Downloads() / "Victim.bak");
             WriteFile(Victim(), gudtBuildPackage(VictimPlan()).Bytes);
-            std::mutex lock;
-            int openings = 0;
             const std::string victim = gstrSims2DataPath + "\\downloads\\Victim.package";
+            const platform::FileOperation when =
+                c.opening == 1 ? platform::FileOperation::OpenFile : platform::FileOperation::ReadWhole;
             platform::gsSetFaultHook([&](platform::FileOperation operation, std::string_view path) -> std::int32_t {
-                if (operation == platform::FileOperation::OpenFile && path == victim) {
-                    const std::lock_guard<std::mutex> hold(lock);
-                    if (++openings == c.opening)
-                        c.change(Victim());
-                }
+                if (operation == when && path == victim)
+                    c.change(Victim());
                 return 0;
             });
             gsSetScanReadThreads(threads);
-            EXPECT_EQ(ScanBody(), WithUnreadable(c.code));
+            EXPECT_EQ(ScanBody(), c.code.empty() ? intact : WithUnreadable(c.code));
             EXPECT_EQ(gstrErrData, "");
         }
     }
