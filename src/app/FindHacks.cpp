@@ -9,6 +9,8 @@
 #include "platform/AppInfo.h"
 #include "platform/PhaseTimes.h"
 
+#include <algorithm>
+
 
 HackTable gudtBHAVTable;
 HackTable gudtBCONTable;
@@ -143,7 +145,9 @@ constexpr std::size_t kNameBytes = 64;
 std::string mfstrResourceName(std::string_view data)
 {
     const platform::PhaseTimer timer(platform::Phase::Decompression);
-    return gfstrTrimAtNull(gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes));
+    std::string name = gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes);
+    name.resize(std::min(name.find('\0'), name.size()));  // as gfstrTrimAtNull does, in place
+    return name;
 }
 
 // How many resources ahead the slot of a pair is fetched: far enough for the fetch to arrive

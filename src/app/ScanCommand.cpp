@@ -9,6 +9,7 @@
 #include "platform/FileAccess.h"
 #include "platform/PhaseTimes.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -59,7 +60,10 @@ std::string mfstrLinesWithCrLf(std::string_view file)
     text.reserve(file.size() + 2);
     std::size_t start = 0;
     while (start < file.size()) {
-        const std::size_t end = file.find_first_of("\r\n", start);
+        // A plain search for either byte: find_first_of looks each byte up in the set with a call.
+        const auto at = std::find_if(file.begin() + static_cast<std::ptrdiff_t>(start), file.end(),
+                                     [](char c) { return c == '\r' || c == '\n'; });
+        const std::size_t end = at == file.end() ? std::string_view::npos : static_cast<std::size_t>(at - file.begin());
         if (end == std::string_view::npos) {
             msAppendLine(text, file.substr(start));
             break;

@@ -206,10 +206,10 @@ ScanReadAhead::PendingFile ScanReadAhead::mudtClaim(std::int32_t& m)
 void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read)
 {
     std::string path = pending.first->Windows + "\\" + pending.second;
-    const platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
+    platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
     gsReadScanPackage(file, defer, indexBytes, read);
-    read.Path = file.Path;
-    read.Folder = file.In;
+    read.Path = std::move(file.Path);
+    read.Folder = std::move(file.In);
 }
 
 void ScanReadAhead::msWork()

@@ -60,8 +60,12 @@ std::string gfstrFromCodePage(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
-    for (char byte : bytes)
-        gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+    for (char byte : bytes) {
+        if (static_cast<unsigned char>(byte) < 0x80)
+            out += byte;  // ASCII is the same in both
+        else
+            gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+    }
     return out;
 }
 

@@ -37,7 +37,7 @@ std::vector<FolderEntry> gudtFilesAmong(const Folder& folder, const std::vector<
     const std::u16string patternKey = gfstrNameKey(pattern);
     std::vector<FolderEntry> files;
     for (const FolderEntry& entry : listed)
-        if (entry.Type != HostEntryType::Folder && gfblnPatternKeyMatches(patternKey, gfstrNameKey(entry.Name)) &&
+        if (entry.Type != HostEntryType::Folder && gfblnPatternKeyMatchesName(patternKey, entry.Name) &&
             gfblnListedKindWanted(folder, entry, ListKind::Files))
             files.push_back(entry);
     return files;

@@ -3,6 +3,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <array>
 
 namespace platform {
 
@@ -19,14 +20,23 @@ char16_t mfchrUpper(char32_t unit)
     return gfchrUpperCaseUnit(static_cast<char16_t>(unit));
 }
 
-// The length of a name in UTF-16 units, as Windows counts it: two for a character past U+FFFF,
-// one for any other character and for each byte that is not UTF-8.
-std::size_t mflngUtf16Length(std::string_view name)
+// True when the name holds no control character and none of `forbidden`, and is 1 to 255
+// characters (UTF-16 units) long. One pass: ASCII bytes are checked against a table of the
+// forbidden ones, and only bytes past ASCII are decoded, to count their units.
+bool mfblnNameOf(std::string_view name, std::string_view forbidden)
 {
+    if (name.empty() || name.size() > 4 * 255)
+        return false;
+    std::array<bool, 0x80> refused{};
+    for (std::size_t c = 0; c < 0x20; ++c)
+        refused[c] = true;
+    for (const char c : forbidden)
+        refused[static_cast<unsigned char>(c) & 0x7F] = true;
     std::size_t units = 0;
     while (!name.empty()) {
-        // Most names are plain ASCII: one unit each, without decoding.
-        if (static_cast<unsigned char>(name.front()) < 0x80) {
+        if (const auto byte = static_cast<unsigned char>(name.front()); byte < 0x80) {
+            if (refused[byte])
+                return false;
             ++units;
             name.remove_prefix(1);
             continue;
@@ -36,30 +46,18 @@ std::size_t mflngUtf16Length(std::string_view name)
         units += length != 0 && codePoint > 0xFFFF ? 2 : 1;
         name.remove_prefix(length != 0 ? length : 1);
     }
-    return units;
-}
-
-// True when the name holds no control character and none of `forbidden`, and is 1 to 255
-// characters (UTF-16 units) long.
-bool mfblnNameOf(std::string_view name, std::string_view forbidden)
-{
-    if (name.empty() || name.size() > 4 * 255 || mflngUtf16Length(name) > 255)
-        return false;
-    return std::none_of(name.begin(), name.end(), [forbidden](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20)
-            return true;
-        // Letters, digits and bytes past ASCII are never forbidden: most bytes end here.
-        if (byte >= 0x80 || (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'))
-            return false;
-        return forbidden.find(c) != std::string_view::npos;
-    });
+    return units <= 255;
 }
 
 // "*" matches any run of units, "?" exactly one. Greedy with one remembered star: the work is
 // at most pattern length times name length, whatever the pattern.
 bool mfblnGlob(std::u16string_view pattern, std::u16string_view name)
 {
+    // A star and then plain units ("*.PACKAGE"), the walk's own pattern: a name matches when it
+    // ends in those units, which is what the search below would find.
+    if (!pattern.empty() && pattern.front() == u'*' &&
+        pattern.find_first_of(u"*?", 1) == std::u16string_view::npos)
+        return name.ends_with(pattern.substr(1));
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t star = std::u16string_view::npos;
@@ -87,10 +85,17 @@ bool mfblnGlob(std::u16string_view pattern, std::u16string_view name)
 
 std::u16string gfstrNameKey(std::string_view name)
 {
-    std::u16string key;
-    key.reserve(name.size());
+    // Most names are plain ASCII: one unit each, without decoding.
+    std::size_t ascii = 0;
+    while (ascii < name.size() && static_cast<unsigned char>(name[ascii]) < 0x80)
+        ++ascii;
+    std::u16string key(ascii, u'\0');
+    for (std::size_t i = 0; i < ascii; ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        key[i] = static_cast<char16_t>(byte >= 'a' && byte <= 'z' ? byte - ('a' - 'A') : byte);
+    }
+    name.remove_prefix(ascii);
     while (!name.empty()) {
-        // Most names are plain ASCII: one unit each, without decoding.
         if (const auto byte = static_cast<unsigned char>(name.front()); byte < 0x80) {
             key.push_back(mfchrUpper(byte));
             name.remove_prefix(1);
@@ -138,12 +143,32 @@ bool gfblnValidPattern(std::string_view pattern) { return mfblnNameOf(pattern, "
 
 bool gfblnPatternKeyMatches(std::u16string_view patternKey, std::u16string_view nameKey)
 {
+    // "*" and "*.*" match every name (the walk lists each folder with "*.*").
+    if (patternKey == u"*" || patternKey == u"*.*")
+        return true;
     if (mfblnGlob(patternKey, nameKey))
         return true;
     // A final ".*" also matches a name without an extension, as a Windows search does.
     return patternKey.size() >= 2 && patternKey.substr(patternKey.size() - 2) == u".*" &&
            nameKey.find(u'.') == std::u16string_view::npos &&
            mfblnGlob(patternKey.substr(0, patternKey.size() - 2), nameKey);
+}
+
+bool gfblnPatternKeyMatchesName(std::u16string_view patternKey, std::string_view name)
+{
+    // A star and then plain ASCII units: the name's last bytes decide, when they are ASCII too
+    // (each is then one unit of its key, and only ASCII letters have ASCII upper cases).
+    const std::u16string_view suffix = patternKey.empty() ? patternKey : patternKey.substr(1);
+    if (!patternKey.empty() && patternKey.front() == u'*' &&
+        std::all_of(suffix.begin(), suffix.end(), [](char16_t unit) { return unit < 0x80 && unit != u'*' && unit != u'?'; })) {
+        if (name.size() < suffix.size())
+            return false;  // fewer bytes than the ending's units: fewer units too
+        const std::string_view tail = name.substr(name.size() - suffix.size());
+        if (std::all_of(tail.begin(), tail.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return std::equal(tail.begin(), tail.end(), suffix.begin(),
+                              [](char c, char16_t unit) { return mfchrUpper(static_cast<unsigned char>(c)) == unit; });
+    }
+    return gfblnPatternKeyMatches(patternKey, gfstrNameKey(name));
 }
 
 bool gfblnPatternMatches(std::string_view pattern, std::string_view name)

@@ -39,6 +39,9 @@ bool gfblnPatternMatches(std::string_view pattern, std::string_view name);
 // The same for a pattern and a name already turned into keys (gfstrNameKey), for a caller that
 // matches one pattern against many names.
 bool gfblnPatternKeyMatches(std::u16string_view patternKey, std::u16string_view nameKey);
+// The same for a pattern key and a name as it is; a name whose ending the pattern settles in
+// ASCII ("*.package") is matched without making its key.
+bool gfblnPatternKeyMatchesName(std::u16string_view patternKey, std::string_view name);
 
 // ---- From the host -------------------------------------------------------------------------
 
