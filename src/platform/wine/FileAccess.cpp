@@ -175,6 +175,8 @@ void InputFile::ReadAt(std::int64_t offset, std::span<char> buffer)
     // so a short file fails the same way wherever it ends, and no count from the file's own
     // bytes can make this read past what the file holds. Where it is not yet known, the read
     // itself meets the end; callers ask for the length before they allocate for a large read.
+    if (buffer.empty())
+        Size();  // a read of nothing reads no end to meet: the length decides
     if (size_ >= 0 && (offset > size_ || buffer.size() > static_cast<std::uint64_t>(size_ - offset)))
         gsRaise(errPastEnd);
 
@@ -191,6 +193,8 @@ void InputFile::ReadAt(std::int64_t offset, std::span<char> buffer)
             // A folder (EISDIR) or a pipe (ESPIPE) in the file's place: 75, as its kind says.
             const int error = errno;
             Size();
+            if (error == EINVAL)
+                gsRaise(errPastEnd);  // an offset past any a regular file can hold
             gsRaisePathError(error, PathPart::Last);
         }
     }

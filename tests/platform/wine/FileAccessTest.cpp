@@ -193,4 +193,53 @@ TEST_F(FileAccess, FoundFilesOpenAsTheirPathsDo)
     EXPECT_EQ(read(platform::FoundFile{renamed.Path, nullptr, {}}), (std::variant<std::string, std::int32_t>("f")));
 }
 
+// A found file is opened without asking the host for its kind or length; whatever stands in its
+// place by then (a pipe, a link to a device, a folder) fails its first read as its path would
+// fail to open, and a read past its end fails as a path's read does.
+TEST_F(FileAccess, FoundFilesThatAreNoFilesFailTheirFirstRead)
+{
+    const fs::path folder = Scratch() / "Kinds";
+    WriteFile(folder / "ten.bin", "0123456789");
+    ASSERT_EQ(::mkfifo((folder / "pipe.package").c_str(), 0644), 0);
+    fs::create_symlink("/dev/null", folder / "empty device.package");
+    fs::create_symlink("/dev/zero", folder / "endless device.package");
+    fs::create_symlink("ten.bin", folder / "link.package");
+    fs::create_directory(folder / "folder.package");
+    const auto in = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(folder)));
+    // The first four bytes, or the error number.
+    const auto head = [](const auto& place) -> std::variant<std::string, std::int32_t> {
+        try {
+            platform::InputFile file(place);
+            std::string bytes(4, '#');
+            file.ReadAt(0, bytes);
+            return bytes;
+        } catch (const Failure& failure) {
+            return failure.Number();
+        }
+    };
+    for (const std::string name :
+         {"ten.bin", "pipe.package", "empty device.package", "endless device.package", "link.package", "folder.package"}) {
+        const platform::FoundFile file{in->Windows + "\\" + name, in, name};
+        EXPECT_EQ(head(file), head(file.Path)) << name;
+    }
+    EXPECT_EQ(head(platform::FoundFile{in->Windows + "\\pipe.package", in, "pipe.package"}),
+              (std::variant<std::string, std::int32_t>(errPathFileAccess)));
+
+    // Reads of a found file end where a path's do, whether its length is known yet or not.
+    for (const bool lengthKnown : {false, true}) {
+        platform::InputFile ten(platform::FoundFile{in->Windows + "\\ten.bin", in, "ten.bin"});
+        if (lengthKnown) {
+            EXPECT_EQ(ten.Size(), 10);
+        }
+        std::string buffer(6, '#');
+        EXPECT_EQ(testsupport::RaisedBy([&] { ten.ReadAt(5, buffer); }), errPastEnd);
+        EXPECT_EQ(testsupport::RaisedBy([&] { ten.ReadAt(10, std::span<char>(buffer.data(), 0)); }), std::nullopt);
+        EXPECT_EQ(testsupport::RaisedBy([&] { ten.ReadAt(11, std::span<char>(buffer.data(), 0)); }), errPastEnd);
+        EXPECT_EQ(testsupport::RaisedBy([&] { ten.ReadAt(INT64_MAX, std::span<char>(buffer.data(), 1)); }), errPastEnd);
+        EXPECT_EQ(testsupport::RaisedBy([&] { ten.ReadAt(4, std::span<char>(buffer.data(), 6)); }), std::nullopt);
+        EXPECT_EQ(buffer, "456789");
+        EXPECT_EQ(ten.ReadAll(), "0123456789");
+    }
+}
+
 } // namespace
