@@ -1,6 +1,7 @@
 #include "app/ScanDetails.h"
 
 #include "app/AppIdentity.h"
+#include "app/AsciiCase.h"
 #include "app/FactsExplain.h"
 #include "app/FactsJson.h"
 #include "app/ModNames.h"
