@@ -5,9 +5,8 @@
 #include "app/FindHacks.h"
 #include "app/ScanDetails.h"
 #include "package/modSimsPackage.h"
-#include "platform/AppInfo.h"
 #include "support/PackageWriter.h"
-#include "support/TestSupport.h"
+#include "support/ScratchDownloads.h"
 
 #include <nlohmann/json.hpp>
 
@@ -20,29 +19,8 @@ Resource Hack(std::uint32_t type, std::uint32_t instance, const std::string& nam
     return Resource{type, 0x7F000001, instance, 0, gfstrBehaviourBody(name, 0) + body, false};
 }
 
-class ScanDetailsTest : public testsupport::TrapTest {
+class ScanDetailsTest : public testsupport::DownloadsTest {
 protected:
-    void SetUp() override
-    {
-        TrapTest::SetUp();
-        gsInitTypeIDs();
-        std::filesystem::create_directories(Scratch() / "program" / "temp");
-        platform::gsSetAppPath(WinPath(Scratch() / "program"));
-    }
-    void TearDown() override
-    {
-        platform::gsSetAppPath("");
-        TrapTest::TearDown();
-    }
-
-    std::filesystem::path Downloads() const { return Scratch() / "Docs" / "Downloads"; }
-    std::string MeshPath() const { return WinPath(Scratch() / "Docs") + "\\downloads"; }
-
-    void Put(const std::string& relative, std::vector<Resource> resources)
-    {
-        WriteFile(Downloads() / relative, gudtBuildPackage({2, std::move(resources), {}}).Bytes);
-    }
-
     // A scan as the window program runs it: the report, then the details, remembered.
     ScanDetails Scan()
     {
