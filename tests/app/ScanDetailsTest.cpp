@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
+
 namespace {
 
 using namespace writer;
@@ -119,6 +121,46 @@ TEST_F(ScanDetailsTest, SearchSortAndThePackagesOfAPair)
     EXPECT_EQ(details.ConflictRowCount(), 4u);
     details.SetOverlapFilter(7);  // no such row: no filter
     EXPECT_EQ(details.ConflictRowCount(), 4u);
+}
+
+// Each conflict's row follows every change of the rows shown: a window selects its conflicts
+// again by it.
+TEST_F(ScanDetailsTest, TheRowOfEachConflictFollowsTheRowsShown)
+{
+    PutFour();
+    ScanDetails details = Scan();
+    const struct {
+        const char* change;
+        std::function<void()> make;
+    } changes[] = {
+        {"as opened", [] {}},
+        {"harmless shown", [&] { details.SetShowQuiet(true); }},
+        {"sorted by name", [&] { details.SortConflicts(ConflictColumn::Name, true); }},
+        {"sorted by type, descending", [&] { details.SortConflicts(ConflictColumn::Type, false); }},
+        {"searched", [&] { details.SetSearch("m"); }},
+        {"a pair's conflicts",
+         [&] {
+             details.SetSearch("");
+             details.SetOverlapFilter(1);
+         }},
+        {"every package's", [&] { details.SetOverlapFilter(std::nullopt); }},
+        {"one reviewed, quiet hidden",
+         [&] {
+             details.MarkReviewed({details.ConflictOfRow(0)}, true);
+             details.SetShowQuiet(false);
+         }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.change);
+        change.make();
+        std::vector<std::optional<std::size_t>> expected(details.Facts().Conflicts.size() + 1);
+        for (std::size_t row = 0; row < details.ConflictRowCount(); ++row)
+            expected[details.ConflictOfRow(row)] = row;
+        std::vector<std::optional<std::size_t>> rows;
+        for (std::size_t conflict = 0; conflict < expected.size(); ++conflict)
+            rows.push_back(details.RowOfConflict(conflict));
+        EXPECT_EQ(rows, expected);
+    }
 }
 
 // A copy of one mod in two folders is one Packages row that names the copy the game uses.
