@@ -1,5 +1,6 @@
 #include "app/FindHacks.h"
 
+#include "app/AsciiCase.h"
 #include "app/ScanReads.h"
 #include "app/modUtility.h"
 #include "errors/Assert.h"
@@ -190,22 +191,13 @@ void msEnterResources(const PackageFile& package, std::string_view packageName,
 
 constexpr std::string_view kDownloadsName = "\\DOWNLOADS";
 
-std::string mfstrUpperCase(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
 // The names of the packages of one scan. Every path of a scan begins with the scanned folder,
 // so a name begins where that folder's own "\downloads" does, whatever folders of that name lie
 // above it; the place is found once per scan.
 class ScanNames {
 public:
     explicit ScanNames(std::string_view meshPath)
-        : mesh_(meshPath), start_(mfstrUpperCase(meshPath).rfind(kDownloadsName))
+        : mesh_(meshPath), start_(gfstrAsciiUpperCase(meshPath).rfind(kDownloadsName))
     {
     }
 
@@ -266,7 +258,7 @@ const std::array<TypedTable, 4>& gudtTablesInReportOrder()
 
 std::string mfstrRelativePackageName(const std::string& path)
 {
-    const std::size_t position = mfstrUpperCase(path).find(kDownloadsName);
+    const std::size_t position = gfstrAsciiUpperCase(path).find(kDownloadsName);
     if (position == std::string::npos)
         gsRaise(errInvalidCall);
     return path.substr(position);

@@ -1,5 +1,6 @@
 #include "app/ModNames.h"
 
+#include "app/AsciiCase.h"
 #include "platform/Names.h"
 
 #include <algorithm>
@@ -51,15 +52,6 @@ std::string_view gfstrFileName(std::string_view relativeName)
 {
     const std::size_t slash = relativeName.find_last_of('\\');
     return slash == std::string_view::npos ? relativeName : relativeName.substr(slash + 1);
-}
-
-std::string gfstrAsciiLowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
 }
 
 std::string gfstrShortPackageName(std::string_view relativeName)

@@ -8,9 +8,6 @@
 // A package's file name: its relative name after the last backslash.
 std::string_view gfstrFileName(std::string_view relativeName);
 
-// The text with its ASCII letters in lower case: names are searched and compared this way.
-std::string gfstrAsciiLowerCase(std::string_view text);
-
 // A package's file name without its folder and its ".package" ending, as the pairs name it.
 std::string gfstrShortPackageName(std::string_view relativeName);
 

@@ -1,6 +1,7 @@
 #include "app/ScanDetails.h"
 
 #include "app/AppIdentity.h"
+#include "app/AsciiCase.h"
 #include "app/FactsExplain.h"
 #include "app/FactsJson.h"
 #include "app/ModNames.h"
@@ -134,8 +135,17 @@ void ScanDetails::msRefilter()
     for (std::size_t c = 0; c < facts_.Conflicts.size(); ++c)
         if ((showQuiet_ || !mfblnQuiet(c)) && mfblnMatches(c))
             visible_.push_back(c);
-    if (!sort_)
-        return;
+    if (sort_)
+        msSortVisible();
+    // Each conflict's row at hand: a window selects its chosen conflicts again after every
+    // change, thousands of them at a time.
+    rowOf_.assign(facts_.Conflicts.size(), kNoRow);
+    for (std::size_t row = 0; row < visible_.size(); ++row)
+        rowOf_[visible_[row]] = row;
+}
+
+void ScanDetails::msSortVisible()
+{
     // Plain copies: a lambda may not capture a structured binding in every compiler we build with.
     const ConflictColumn column = sort_->first;
     const bool ascending = sort_->second;
@@ -196,10 +206,9 @@ void ScanDetails::SortConflicts(ConflictColumn column, bool ascending)
 
 std::optional<std::size_t> ScanDetails::RowOfConflict(std::size_t conflict) const
 {
-    const auto place = std::find(visible_.begin(), visible_.end(), conflict);
-    if (place == visible_.end())
+    if (conflict >= rowOf_.size() || rowOf_[conflict] == kNoRow)
         return std::nullopt;
-    return static_cast<std::size_t>(place - visible_.begin());
+    return rowOf_[conflict];
 }
 
 std::string ScanDetails::ConflictCell(std::size_t row, ConflictColumn column) const

@@ -73,7 +73,7 @@ public:
     void SortConflicts(ConflictColumn column, bool ascending);
     std::size_t ConflictRowCount() const { return visible_.size(); }
     std::size_t ConflictOfRow(std::size_t row) const { return visible_[row]; }
-    // The row that shows a conflict, if it is shown.
+    // The row that shows a conflict, if it is shown; at once, however many rows there are.
     std::optional<std::size_t> RowOfConflict(std::size_t conflict) const;
     std::string ConflictCell(std::size_t row, ConflictColumn column) const;
 
@@ -110,6 +110,7 @@ private:
     bool mfblnQuiet(std::size_t conflict) const;
     bool mfblnMatches(std::size_t conflict) const;
     void msRefilter();
+    void msSortVisible();
 
     // The facts' package names, copied: the scan's store, which the facts' views point into,
     // is emptied by the next scan while a window may still draw these. Set nodes never move.
@@ -124,7 +125,10 @@ private:
     std::unordered_set<std::string_view> groupFilter_;
     std::optional<std::pair<std::string_view, std::string_view>> pairFilter_;
     std::optional<std::pair<ConflictColumn, bool>> sort_;
-    std::vector<std::size_t> visible_;
+    std::vector<std::size_t> visible_;  // the conflict of each row shown
+    // The row of each conflict, kNoRow when it is not shown.
+    static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> rowOf_;
 };
 
 // The details of the scan that just ended: its facts, what is new and reviewed since the last

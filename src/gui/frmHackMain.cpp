@@ -80,51 +80,47 @@ bool frmHackMain::Form_Load()
 
 void frmHackMain::cmdScan_Click()
 {
+    // The tables of the last scan are about to go: its details are read first if they are not yet.
+    msPrepareDetails();
     ScanCommandHooks hooks;
     hooks.MoveFocusToSink = [this] { cmdFocus->setFocus(); };
     hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
-    hooks.DateText = [this] {
-        date_ = platform::gfstrGeneralDateNow();
-        return date_;
-    };
+    hooks.DateText = platform::gfstrGeneralDateNow;
     std::string displayText;
-    if (!gfblnScanCommand(hooks, displayText))
+    if (!lastScan_.RunScan(hooks, displayText))
         return;
     txtHackReport->setPlainText(gui::qt::gfqsDisplayText(displayText));
     report_ = std::move(displayText);
     // The details need the packages of the conflicts read again: the report is drawn first.
-    detailsPending_ = true;
     QTimer::singleShot(0, this, [this] { msPrepareDetails(); });
 }
 
 void frmHackMain::msPrepareDetails()
 {
-    if (!detailsPending_)
+    if (!lastScan_.Pending())
         return;
-    detailsPending_ = false;
     // The window lets go of the old details before they are replaced.
     if (details_form_)
         details_form_->SetDetails(nullptr);
-    details_.reset();
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    details_ = gudtDetailsOfLastScan(meshPath_, date_);
+    const bool ready = lastScan_.Prepare();
     QApplication::restoreOverrideCursor();
-    if (!details_)
+    if (!ready)
         return;
     cmdDetails->show();
     cmdDetails->setEnabled(true);
     if (details_form_)
-        details_form_->SetDetails(&*details_);
+        details_form_->SetDetails(lastScan_.Details());
 }
 
 void frmHackMain::cmdDetails_Click()
 {
     msPrepareDetails();
-    if (!details_)
+    if (!lastScan_.Details())
         return;
     if (!details_form_) {
         details_form_ = std::make_unique<frmDetails>(this);
-        details_form_->SetDetails(&*details_);
+        details_form_->SetDetails(lastScan_.Details());
     }
     details_form_->show();
     details_form_->raise();
@@ -136,7 +132,6 @@ void frmHackMain::msShowScanForm(const std::string& meshPath)
     // One scan window, made on first use and shown again by every later scan.
     if (!findHacks_)
         findHacks_ = std::make_unique<frmFindHacks>(this);
-    meshPath_ = meshPath;
     findHacks_->SetMeshPath(meshPath);
     findHacks_->exec();
 }

@@ -2,14 +2,13 @@
 // The main window: a report box, the Scan button and, once a scan has ended, the Details...
 // button. Loading it runs the program's start-up (app/StartUp.h); Scan runs the Scan command
 // (app/ScanCommand.h) and shows the report; the details of the scan are prepared once the
-// report is shown (app/ScanDetails.h) and Details... opens them (gui/frmDetails.h).
+// report is shown (app/LastScanDetails.h) and Details... opens them (gui/frmDetails.h).
 
-#include "app/ScanDetails.h"
+#include "app/LastScanDetails.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 class QPlainTextEdit;
@@ -36,7 +35,7 @@ public:
     // The details window, once Details... has made it.
     frmDetails* DetailsForm() const { return details_form_.get(); }
     // The details of the last scan, once prepared.
-    const std::optional<ScanDetails>& Details() const { return details_; }
+    const ScanDetails* Details() const { return lastScan_.Details(); }
 
     QPushButton* cmdFocus;
     QPushButton* cmdScan;
@@ -54,11 +53,8 @@ private:
     void msPrepareDetails();
 
     std::unique_ptr<frmFindHacks> findHacks_;
-    std::optional<ScanDetails> details_;
-    std::unique_ptr<frmDetails> details_form_;  // drawing details_: goes before them
-    bool detailsPending_ = false;  // a scan ended whose details are not prepared yet
-    std::string meshPath_;         // the folder and date of the last scan
-    std::string date_;
+    LastScanDetails lastScan_;
+    std::unique_ptr<frmDetails> details_form_;  // drawing lastScan_'s details: goes before them
     std::string report_;
     bool placed_ = false;
 };

@@ -11,7 +11,7 @@
 #include "support/PackageWriter.h"
 #include "support/RefPackEncoder.h"
 #include "support/SampleGame.h"
-#include "support/TestSupport.h"
+#include "support/ScratchDownloads.h"
 
 #include <nlohmann/json.hpp>
 
@@ -32,22 +32,8 @@ Resource Hack(std::uint32_t type, std::uint32_t instance, const std::string& nam
     return Resource{type, group, instance, 0, data, compress};
 }
 
-class ConflictFacts : public testsupport::TrapTest {
+class ConflictFacts : public testsupport::DownloadsTest {
 protected:
-    void SetUp() override
-    {
-        TrapTest::SetUp();
-        gsInitTypeIDs();
-    }
-
-    std::filesystem::path Downloads() const { return Scratch() / "Docs" / "Downloads"; }
-    std::string MeshPath() const { return WinPath(Scratch() / "Docs") + "\\downloads"; }
-
-    void Put(const std::string& relative, std::vector<Resource> resources)
-    {
-        WriteFile(Downloads() / relative, gudtBuildPackage({2, std::move(resources), {}}).Bytes);
-    }
-
     ScanFacts Scan()
     {
         EXPECT_TRUE(gfblnFindHacks(MeshPath(), {}));

@@ -5,11 +5,12 @@
 #include "app/FindHacks.h"
 #include "app/ScanDetails.h"
 #include "package/modSimsPackage.h"
-#include "platform/AppInfo.h"
 #include "support/PackageWriter.h"
-#include "support/TestSupport.h"
+#include "support/ScratchDownloads.h"
 
 #include <nlohmann/json.hpp>
+
+#include <functional>
 
 namespace {
 
@@ -20,29 +21,8 @@ Resource Hack(std::uint32_t type, std::uint32_t instance, const std::string& nam
     return Resource{type, 0x7F000001, instance, 0, gfstrBehaviourBody(name, 0) + body, false};
 }
 
-class ScanDetailsTest : public testsupport::TrapTest {
+class ScanDetailsTest : public testsupport::DownloadsTest {
 protected:
-    void SetUp() override
-    {
-        TrapTest::SetUp();
-        gsInitTypeIDs();
-        std::filesystem::create_directories(Scratch() / "program" / "temp");
-        platform::gsSetAppPath(WinPath(Scratch() / "program"));
-    }
-    void TearDown() override
-    {
-        platform::gsSetAppPath("");
-        TrapTest::TearDown();
-    }
-
-    std::filesystem::path Downloads() const { return Scratch() / "Docs" / "Downloads"; }
-    std::string MeshPath() const { return WinPath(Scratch() / "Docs") + "\\downloads"; }
-
-    void Put(const std::string& relative, std::vector<Resource> resources)
-    {
-        WriteFile(Downloads() / relative, gudtBuildPackage({2, std::move(resources), {}}).Bytes);
-    }
-
     // A scan as the window program runs it: the report, then the details, remembered.
     ScanDetails Scan()
     {
@@ -141,6 +121,46 @@ TEST_F(ScanDetailsTest, SearchSortAndThePackagesOfAPair)
     EXPECT_EQ(details.ConflictRowCount(), 4u);
     details.SetOverlapFilter(7);  // no such row: no filter
     EXPECT_EQ(details.ConflictRowCount(), 4u);
+}
+
+// Each conflict's row follows every change of the rows shown: a window selects its conflicts
+// again by it.
+TEST_F(ScanDetailsTest, TheRowOfEachConflictFollowsTheRowsShown)
+{
+    PutFour();
+    ScanDetails details = Scan();
+    const struct {
+        const char* change;
+        std::function<void()> make;
+    } changes[] = {
+        {"as opened", [] {}},
+        {"harmless shown", [&] { details.SetShowQuiet(true); }},
+        {"sorted by name", [&] { details.SortConflicts(ConflictColumn::Name, true); }},
+        {"sorted by type, descending", [&] { details.SortConflicts(ConflictColumn::Type, false); }},
+        {"searched", [&] { details.SetSearch("m"); }},
+        {"a pair's conflicts",
+         [&] {
+             details.SetSearch("");
+             details.SetOverlapFilter(1);
+         }},
+        {"every package's", [&] { details.SetOverlapFilter(std::nullopt); }},
+        {"one reviewed, quiet hidden",
+         [&] {
+             details.MarkReviewed({details.ConflictOfRow(0)}, true);
+             details.SetShowQuiet(false);
+         }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.change);
+        change.make();
+        std::vector<std::optional<std::size_t>> expected(details.Facts().Conflicts.size() + 1);
+        for (std::size_t row = 0; row < details.ConflictRowCount(); ++row)
+            expected[details.ConflictOfRow(row)] = row;
+        std::vector<std::optional<std::size_t>> rows;
+        for (std::size_t conflict = 0; conflict < expected.size(); ++conflict)
+            rows.push_back(details.RowOfConflict(conflict));
+        EXPECT_EQ(rows, expected);
+    }
 }
 
 // A copy of one mod in two folders is one Packages row that names the copy the game uses.

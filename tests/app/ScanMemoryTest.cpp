@@ -6,9 +6,8 @@
 #include "app/FindHacks.h"
 #include "app/ScanMemory.h"
 #include "package/modSimsPackage.h"
-#include "platform/AppInfo.h"
 #include "support/PackageWriter.h"
-#include "support/TestSupport.h"
+#include "support/ScratchDownloads.h"
 
 #include <nlohmann/json.hpp>
 
@@ -21,33 +20,12 @@ Resource Hack(std::uint32_t type, std::uint32_t instance, const std::string& bod
     return Resource{type, 0x7F000001, instance, 0, gfstrBehaviourBody("Hack " + std::to_string(instance), 0) + body, false};
 }
 
-class ScanMemory : public testsupport::TrapTest {
+class ScanMemory : public testsupport::DownloadsTest {
 protected:
-    void SetUp() override
-    {
-        TrapTest::SetUp();
-        gsInitTypeIDs();
-        std::filesystem::create_directories(Temp());
-        platform::gsSetAppPath(WinPath(Scratch() / "program"));
-    }
-    void TearDown() override
-    {
-        platform::gsSetAppPath("");
-        TrapTest::TearDown();
-    }
-
-    std::filesystem::path Temp() const { return Scratch() / "program" / "temp"; }
-    std::filesystem::path Downloads() const { return Scratch() / "Docs" / "Downloads"; }
-
-    void Put(const std::string& relative, std::vector<Resource> resources)
-    {
-        WriteFile(Downloads() / relative, gudtBuildPackage({2, std::move(resources), {}}).Bytes);
-    }
-
     // A scan with its facts remembered, as clashwick-scan --json runs it.
     ScanFacts Scan()
     {
-        EXPECT_TRUE(gfblnFindHacks(WinPath(Scratch() / "Docs") + "\\downloads", {}));
+        EXPECT_TRUE(gfblnFindHacks(MeshPath(), {}));
         ScanFacts facts = gudtScanFacts();
         gsRememberScan(facts);
         return facts;

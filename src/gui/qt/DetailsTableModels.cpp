@@ -12,21 +12,27 @@ QVariant mudtAlignment(bool number)
     return number ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
 }
 
-QVariant mudtTitle(Qt::Orientation orientation, int role, std::string_view title)
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    return mfqsText(title);
-}
-
 } // namespace
 
-int ConflictTable::rowCount(const QModelIndex& parent) const
+int DetailsTable::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !details_ ? 0 : static_cast<int>(details_->ConflictRowCount());
+    return parent.isValid() || !details_ ? 0 : static_cast<int>(Rows(*details_));
 }
 
-int ConflictTable::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kConflictColumns; }
+int DetailsTable::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+
+QVariant DetailsTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section < 0 || section >= columns_ || orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return mfqsText(title_(section));
+}
+
+ConflictTable::ConflictTable(QObject* parent)
+    : DetailsTable(parent, kConflictColumns,
+                   [](int column) { return gfstrConflictColumnTitle(static_cast<ConflictColumn>(column)); })
+{
+}
 
 QVariant ConflictTable::data(const QModelIndex& index, int role) const
 {
@@ -40,13 +46,6 @@ QVariant ConflictTable::data(const QModelIndex& index, int role) const
     return mfqsText(details_->ConflictCell(static_cast<std::size_t>(index.row()), column));
 }
 
-QVariant ConflictTable::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (section < 0 || section >= kConflictColumns)
-        return {};
-    return mudtTitle(orientation, role, gfstrConflictColumnTitle(static_cast<ConflictColumn>(section)));
-}
-
 void ConflictTable::sort(int column, Qt::SortOrder order)
 {
     if (!details_ || column < 0 || column >= kConflictColumns)
@@ -56,21 +55,18 @@ void ConflictTable::sort(int column, Qt::SortOrder order)
     endResetModel();
 }
 
+PackageTable::PackageTable(QObject* parent)
+    : DetailsTable(parent, kPackageColumns,
+                   [](int column) { return gfstrPackageColumnTitle(static_cast<PackageColumn>(column)); })
+{
+}
+
 void PackageTable::SetConflict(std::optional<std::size_t> conflict)
 {
     beginResetModel();
     conflict_ = conflict;
     endResetModel();
 }
-
-int PackageTable::rowCount(const QModelIndex& parent) const
-{
-    if (parent.isValid() || !details_ || !conflict_)
-        return 0;
-    return static_cast<int>(details_->PackageRowCount(*conflict_));
-}
-
-int PackageTable::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kPackageColumns; }
 
 QVariant PackageTable::data(const QModelIndex& index, int role) const
 {
@@ -80,19 +76,11 @@ QVariant PackageTable::data(const QModelIndex& index, int role) const
                                           static_cast<PackageColumn>(index.column())));
 }
 
-QVariant PackageTable::headerData(int section, Qt::Orientation orientation, int role) const
+OverlapTable::OverlapTable(QObject* parent)
+    : DetailsTable(parent, kOverlapColumns,
+                   [](int column) { return gfstrOverlapColumnTitle(static_cast<OverlapColumn>(column)); })
 {
-    if (section < 0 || section >= kPackageColumns)
-        return {};
-    return mudtTitle(orientation, role, gfstrPackageColumnTitle(static_cast<PackageColumn>(section)));
 }
-
-int OverlapTable::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() || !details_ ? 0 : static_cast<int>(details_->OverlapRowCount());
-}
-
-int OverlapTable::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kOverlapColumns; }
 
 QVariant OverlapTable::data(const QModelIndex& index, int role) const
 {
@@ -104,13 +92,6 @@ QVariant OverlapTable::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     return mfqsText(details_->OverlapCell(static_cast<std::size_t>(index.row()), column));
-}
-
-QVariant OverlapTable::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (section < 0 || section >= kOverlapColumns)
-        return {};
-    return mudtTitle(orientation, role, gfstrOverlapColumnTitle(static_cast<OverlapColumn>(section)));
 }
 
 } // namespace gui::qt

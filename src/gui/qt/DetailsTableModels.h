@@ -9,13 +9,20 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 namespace gui::qt {
 
-// A table over the details; Reset() redraws it after the details or their filters changed.
+// A table over the details with a fixed number of columns, each titled by the model's title
+// function; a table of its own gives only its row count and its cells. Reset() redraws it after
+// the details or their filters changed.
 class DetailsTable : public QAbstractTableModel {
 public:
-    explicit DetailsTable(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    using ColumnTitle = std::string_view (*)(int column);
+    DetailsTable(QObject* parent, int columns, ColumnTitle title)
+        : QAbstractTableModel(parent), columns_(columns), title_(title)
+    {
+    }
 
     void SetDetails(ScanDetails* details)
     {
@@ -29,30 +36,44 @@ public:
         endResetModel();
     }
 
+    int rowCount(const QModelIndex& parent = {}) const final;
+    int columnCount(const QModelIndex& parent = {}) const final;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const final;
+
 protected:
+    // The number of rows the table shows of these details.
+    virtual std::size_t Rows(const ScanDetails& details) const = 0;
+
     ScanDetails* details_ = nullptr;
+
+private:
+    int columns_;
+    ColumnTitle title_;
 };
 
 class ConflictTable : public DetailsTable {
 public:
-    using DetailsTable::DetailsTable;
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
+    explicit ConflictTable(QObject* parent = nullptr);
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     void sort(int column, Qt::SortOrder order) override;
+
+protected:
+    std::size_t Rows(const ScanDetails& details) const override { return details.ConflictRowCount(); }
 };
 
 // The packages of one conflict, in load order.
 class PackageTable : public DetailsTable {
 public:
-    using DetailsTable::DetailsTable;
+    explicit PackageTable(QObject* parent = nullptr);
     void SetConflict(std::optional<std::size_t> conflict);
     std::optional<std::size_t> Conflict() const { return conflict_; }
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    std::size_t Rows(const ScanDetails& details) const override
+    {
+        return conflict_ ? details.PackageRowCount(*conflict_) : 0;
+    }
 
 private:
     std::optional<std::size_t> conflict_;
@@ -60,11 +81,11 @@ private:
 
 class OverlapTable : public DetailsTable {
 public:
-    using DetailsTable::DetailsTable;
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
+    explicit OverlapTable(QObject* parent = nullptr);
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    std::size_t Rows(const ScanDetails& details) const override { return details.OverlapRowCount(); }
 };
 
 } // namespace gui::qt

@@ -577,13 +577,11 @@ void frmDetails::msRefreshConflicts(const Selection& before, bool keepPlace)
     // The conflicts selected before are selected again where they are now shown.
     std::optional<int> focus;
     if (rows > 0) {
-        std::vector<int> rowOf(details_->Facts().Conflicts.size(), -1);
-        for (std::size_t row = 0; row < rows; ++row)
-            rowOf[details_->ConflictOfRow(row)] = static_cast<int>(row);
         const auto shownAt = [&](std::optional<std::size_t> conflict) -> std::optional<int> {
-            if (!conflict || *conflict >= rowOf.size() || rowOf[*conflict] < 0)
+            const std::optional<std::size_t> row = conflict ? details_->RowOfConflict(*conflict) : std::nullopt;
+            if (!row)
                 return std::nullopt;
-            return rowOf[*conflict];
+            return static_cast<int>(*row);
         };
         for (const std::size_t conflict : before.Conflicts) {
             if (const std::optional<int> row = shownAt(conflict)) {

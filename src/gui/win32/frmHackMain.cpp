@@ -100,45 +100,31 @@ void frmHackMain::cmdScan_Click()
 {
     // The tables of the last scan are about to go: its details are read first if they are not yet.
     msPrepareDetails();
-    std::string folder;
-    std::string date;
     ScanCommandHooks hooks;
     hooks.MoveFocusToSink = [this] { SetFocus(cmdFocus); };
-    hooks.ShowScanForm = [this, &folder](const std::string& meshPath) {
-        folder = meshPath;
-        msShowScanForm(meshPath);
-    };
-    hooks.DateText = [&date] {
-        date = platform::gfstrGeneralDateNow();
-        return date;
-    };
+    hooks.ShowScanForm = [this](const std::string& meshPath) { msShowScanForm(meshPath); };
+    hooks.DateText = platform::gfstrGeneralDateNow;
     std::string displayText;
-    if (!gfblnScanCommand(hooks, displayText))
+    if (!lastScan_.RunScan(hooks, displayText))
         return;
     gui::win32::gsSetWindowText(txtHackReport, displayText);
     report_ = std::move(displayText);
     // The details are read once the report is up; until then the details window, if open,
     // shows those of the scan before, which hold their own copies of everything.
-    scanFolder_ = std::move(folder);
-    scanDate_ = std::move(date);
-    detailsPending_ = true;
     PostMessageW(hwnd_, kPrepareDetails, 0, 0);
 }
 
 void frmHackMain::msPrepareDetails()
 {
-    if (!detailsPending_)
+    if (!lastScan_.Pending())
         return;
-    detailsPending_ = false;
-    // Read apart first: while a failure's error dialog is up, the details window still draws
-    // the details it has.
-    std::optional<ScanDetails> fresh = gudtDetailsOfLastScan(scanFolder_, scanDate_);
-    details_ = std::move(fresh);
+    // While a failure's error dialog is up, the details window still draws the details it has.
+    const bool ready = lastScan_.Prepare();
     if (detailsForm_)
-        detailsForm_->SetDetails(details_ ? &*details_ : nullptr);
-    EnableWindow(cmdDetails, details_.has_value());
-    ShowWindow(cmdDetails, details_ ? SW_SHOW : SW_HIDE);
-    if (!details_ && GetFocus() == cmdDetails)
+        detailsForm_->SetDetails(lastScan_.Details());
+    EnableWindow(cmdDetails, ready);
+    ShowWindow(cmdDetails, ready ? SW_SHOW : SW_HIDE);
+    if (!ready && GetFocus() == cmdDetails)
         SetFocus(cmdScan);
 }
 
@@ -146,11 +132,11 @@ void frmHackMain::cmdDetails_Click()
 {
     // Clicked before the posted message came: the details are read now.
     msPrepareDetails();
-    if (!details_)
+    if (!lastScan_.Details())
         return;
     if (!detailsForm_) {
         detailsForm_ = std::make_unique<frmDetails>(hwnd_);
-        detailsForm_->SetDetails(&*details_);
+        detailsForm_->SetDetails(lastScan_.Details());
     }
     detailsForm_->Show();
 }

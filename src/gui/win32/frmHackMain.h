@@ -2,13 +2,12 @@
 // The main window: a report box, the Scan button and the Details... button. Loading it runs
 // the program's start-up (app/StartUp.h); Scan runs the Scan command (app/ScanCommand.h) and
 // shows the report. Once the report is shown, the window reads the details of the scan
-// (app/ScanDetails.h) and shows Details..., which opens them in the details window beside it.
+// (app/LastScanDetails.h) and shows Details..., which opens them in the details window beside it.
 
-#include "app/ScanDetails.h"
+#include "app/LastScanDetails.h"
 #include "gui/win32/Form.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 class frmDetails;
@@ -55,11 +54,7 @@ private:
     std::string report_;
     bool placed_ = false;
 
-    // The folder and the date of the report of the last scan that succeeded.
-    std::string scanFolder_;
-    std::string scanDate_;
-    bool detailsPending_ = false;
-    // Declared before the window that shows them, which therefore goes first.
-    std::optional<ScanDetails> details_;
+    // Declared before the window that shows the details, which therefore goes first.
+    LastScanDetails lastScan_;
     std::unique_ptr<frmDetails> detailsForm_;
 };

@@ -23,6 +23,7 @@ namespace {
 using gui::win32::gfstrUtf8;
 using gui::win32::gfstrWindowText;
 using win32test::Box;
+using win32test::ClipboardText;
 using win32test::ControlBox;
 using win32test::Pump;
 
@@ -101,21 +102,6 @@ std::string Crlf(const std::string& text)
         lines += c;
     }
     return lines;
-}
-
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return L"(clipboard not open)";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 // The sample game, scanned from the main window; what the shell and the Save As dialog are

@@ -129,23 +129,6 @@ protected:
     std::vector<std::string> shellCalls;
 };
 
-std::wstring ClipboardText(std::set<UINT>& formats)
-{
-    std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return L"(clipboard not open)";
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
-        formats.insert(format);
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 TEST_F(Win32ErrorDialogTest, CopyTwiceLeavesTheReportOnceAsPlainText)
 {
     frmErrorDialog dialog;
@@ -158,7 +141,7 @@ TEST_F(Win32ErrorDialogTest, CopyTwiceLeavesTheReportOnceAsPlainText)
     Click(dialog.cmdCopy);
 
     std::set<UINT> formats;
-    EXPECT_EQ(ClipboardText(formats), gui::win32::gfwsWide(gfstrErrorReport()));
+    EXPECT_EQ(win32test::ClipboardText(&formats), gui::win32::gfwsWide(gfstrErrorReport()));
     // Text only: the other text forms are the system's own conversions of it.
     for (UINT format : formats)
         EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE)

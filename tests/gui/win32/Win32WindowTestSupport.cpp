@@ -75,6 +75,24 @@ void PressTab(bool back)
     SetKeyboardState(keys);
 }
 
+std::wstring ClipboardText(std::set<UINT>* formats)
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return L"(clipboard not open)";
+    if (formats)
+        for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
+            formats->insert(format);
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 ModalAnswer::ModalAnswer(std::wstring caption, std::function<void(HWND form)> inspect)
     : caption_(std::move(caption)), inspect_(std::move(inspect))
 {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ void Pump();
 
 // Presses Tab (Shift+Tab when `back`) in the focused control, as the keyboard would.
 void PressTab(bool back = false);
+
+// The clipboard's Unicode text, or "(clipboard not open)"; with `formats`, every format the
+// clipboard holds is added to it.
+std::wstring ClipboardText(std::set<UINT>* formats = nullptr);
 
 // While it lives, answers the first visible form captioned `caption` once its message loop
 // runs: hands it to `inspect`, then closes it with its close box.
