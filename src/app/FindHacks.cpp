@@ -293,9 +293,9 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
             const platform::PhaseTimer timer(platform::Phase::Listing);
             count = gflngFindFiles(
                 meshPath, "*.package",
-                [&](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
-                    ++handedOver;
-                    reads.Add(folder, std::move(name));
+                [&](const std::shared_ptr<const platform::Folder>& folder, std::vector<std::string>&& names) {
+                    handedOver += static_cast<std::int32_t>(names.size());
+                    reads.Add(folder, std::move(names));
                 },
                 [&](const std::string& path, const Failure& failure) {
                     unlisted.push_back({handedOver, path, mfstrErrorCodeText(failure.Number(), failure.Description())});

@@ -144,16 +144,19 @@ ScanReadAhead::~ScanReadAhead()
         thread.join();
 }
 
-void ScanReadAhead::Add(const std::shared_ptr<const platform::Folder>& folder, std::string&& name)
+void ScanReadAhead::Add(const std::shared_ptr<const platform::Folder>& folder, std::vector<std::string>&& names)
 {
+    if (names.empty())
+        return;
     bool wake = false;
     {
         const std::lock_guard<std::mutex> hold(lock_);
-        pending_.emplace_back(folder, std::move(name));
-        ++added_;
         // One sleeping reader is woken when files arrive after none were waiting; it wakes the
         // next if more are there when it claims.
-        wake = waitingForRoom_ > 0 && pending_.size() == 1;
+        wake = waitingForRoom_ > 0 && pending_.empty();
+        for (std::string& name : names)
+            pending_.emplace_back(folder, std::move(name));
+        added_ += static_cast<std::int32_t>(names.size());
     }
     if (wake)
         roomChanged_.notify_one();

@@ -68,8 +68,8 @@ public:
     ScanReadAhead(const ScanReadAhead&) = delete;
     ScanReadAhead& operator=(const ScanReadAhead&) = delete;
 
-    // The next file of the list: its folder and its name there.
-    void Add(const std::shared_ptr<const platform::Folder>& folder, std::string&& name);
+    // The next files of the list: their folder and their names there.
+    void Add(const std::shared_ptr<const platform::Folder>& folder, std::vector<std::string>&& names);
     // The list is complete with `count` files; after a walk that failed, 0: nothing is taken.
     void Finish(std::int32_t count);
 

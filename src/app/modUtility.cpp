@@ -51,9 +51,11 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
 {
     std::vector<std::string> found;
     const std::int32_t count =
-        gflngFindFiles(startFolder, pattern, [&found](const std::shared_ptr<const platform::Folder>& folder, std::string&& name) {
-            found.push_back(folder->Windows + "\\" + name);
-        });
+        gflngFindFiles(startFolder, pattern,
+                       [&found](const std::shared_ptr<const platform::Folder>& folder, std::vector<std::string>&& names) {
+                           for (const std::string& name : names)
+                               found.push_back(folder->Windows + "\\" + name);
+                       });
     // The list takes the files of a walk that ended well, and is untouched when nothing is found.
     if (static_cast<std::size_t>(count) == found.size()) {
         for (std::size_t i = 0; i < found.size(); ++i) {
@@ -82,10 +84,13 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
         std::int32_t count = 0;
         const auto handOver = [&](const std::shared_ptr<const platform::Folder>& folder,
                                   const std::vector<platform::FolderEntry>& listed) {
-            for (platform::FolderEntry& file : platform::gudtFilesAmong(*folder, listed, pattern)) {
-                ++count;
-                found(folder, std::move(file.Name));
-            }
+            std::vector<std::string> names;
+            for (platform::FolderEntry& file : platform::gudtFilesAmong(*folder, listed, pattern))
+                names.push_back(std::move(file.Name));
+            if (names.empty())
+                return;
+            count += static_cast<std::int32_t>(names.size());
+            found(folder, std::move(names));
         };
         for (std::size_t index = 0;; ++index) {
             glngErrLocation = 2000;

@@ -15,8 +15,8 @@
 // storing the full paths at elements 1..count of the list (element 0 unused); returns count.
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern,
                             std::vector<std::string>& files);
-// The same walk, handing each file to `found` as soon as its folder has been listed, as the
-// folder it was found in and its name there, so that the caller can open it without resolving
+// The same walk, handing each folder's files to `found` together as soon as the folder has been
+// listed, as the folder they were found in and their names there, in list order, so that the caller can open it without resolving
 // the path again (and start on it while the walk goes on); its path is the folder's Windows form,
 // "\" and the name. The files come in list order; a walk that fails hands over what it found
 // before the failure and returns 0, as the list form does.
@@ -28,7 +28,8 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
 // Without it, such a failure ends the walk as any other. An entry that the host lists as a file
 // is never handed to `unlisted`: when it matches the pattern it is handed over as a file, and
 // opening it tells why it cannot be read.
-using FoundFileSink = std::function<void(const std::shared_ptr<const platform::Folder>& folder, std::string&& name)>;
+using FoundFileSink =
+    std::function<void(const std::shared_ptr<const platform::Folder>& folder, std::vector<std::string>&& names)>;
 using UnlistedSink = std::function<void(const std::string& windowsPath, const Failure& failure)>;
 std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& pattern, const FoundFileSink& found,
                             const UnlistedSink& unlisted = {});

@@ -287,8 +287,10 @@ TEST_F(ScanReads, ReadingRunsAheadOfTheListUpToTheHeldBytes)
     const auto folder = std::make_shared<const platform::Folder>(*platform::gudtFindFolder(WinPath(Downloads() / "Big")));
     {
         ScanReadAhead reads(4);
+        std::vector<std::string> names;
         for (int i = 0; i < kPackages; ++i)
-            reads.Add(folder, name(i));
+            names.push_back(name(i));
+        reads.Add(folder, std::move(names));
         // Not finished yet, and nothing taken: the readers go as far as the bound lets them.
         const int most = static_cast<int>(ScanReadAhead::kHeldBytes / kResourceBytes) + 4 + 1;
         for (int wait = 0; wait < 400 && loads() < most - 5; ++wait)
