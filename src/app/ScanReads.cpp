@@ -215,6 +215,29 @@ void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>&
     read.Folder = std::move(file.In);
 }
 
+void ScanReadAhead::msReadClaimed(std::int32_t m, PendingFile&& pending, std::vector<char>& indexBytes)
+{
+    // The slot of m was given back with package m - kWindow, which the claim rule had taken.
+    PackageRead& read = slots_[static_cast<std::size_t>(m % kWindow)];
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        msRead(std::move(pending), true, indexBytes, read);
+    } catch (...) {
+        read.Escaped = std::current_exception();
+    }
+    const bool slow = !read.HasHackCode && std::chrono::steady_clock::now() - start > kSlowRead;
+    bool wanted = false;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        read.Number = m;
+        heldBytes_ += mfintHeldBytes(read);
+        wanted = callerWants_ == m;
+        msNoteRead(slow);
+    }
+    if (wanted)
+        readyChanged_.notify_one();
+}
+
 void ScanReadAhead::msWork()
 {
     std::vector<char> indexBytes;
@@ -236,25 +259,7 @@ void ScanReadAhead::msWork()
         }
         if (wakeAnother)
             roomChanged_.notify_one();
-        // The slot of m was given back with package m - kWindow, which the claim rule had taken.
-        PackageRead& read = slots_[static_cast<std::size_t>(m % kWindow)];
-        const auto start = std::chrono::steady_clock::now();
-        try {
-            msRead(std::move(pending), true, indexBytes, read);
-        } catch (...) {
-            read.Escaped = std::current_exception();
-        }
-        const bool slow = !read.HasHackCode && std::chrono::steady_clock::now() - start > kSlowRead;
-        bool wanted = false;
-        {
-            const std::lock_guard<std::mutex> hold(lock_);
-            read.Number = m;
-            heldBytes_ += mfintHeldBytes(read);
-            wanted = callerWants_ == m;
-            msNoteRead(slow);
-        }
-        if (wanted)
-            readyChanged_.notify_one();
+        msReadClaimed(m, std::move(pending), indexBytes);
     }
     platform::gsAddThreadPhaseTimes();
     gsEndThreadErrorRecord();
@@ -287,11 +292,29 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
                 given.Package = PackageFile{};
             taken_ = m - 1;
         }
-        // Sleeping readers are woken once half the window is free again, not for every slot
-        // given back: each wakes to read several packages.
-        if (waitingForRoom_ > 0 && next_ <= taken_ + kWindow / 2)
+        // Sleeping readers are woken when the package the caller needs next is unclaimed, or once
+        // half the window and half the held bytes are free again, not for every slot given
+        // back: each then wakes to read many packages. (Woken for every slot while the held
+        // bytes kept them from claiming, they went back to sleep each time: tens of thousands of
+        // wake-ups in a scan.)
+        if (waitingForRoom_ > 0 &&
+            (next_ == taken_ + 1 || (next_ <= taken_ + kWindow / 2 && heldBytes_ <= kHeldBytes / 2)))
             roomChanged_.notify_all();
-        if (read.Number != m) {
+        // While package m is not read, the caller reads the next file the rule lets it claim,
+        // as a reader does, and sleeps only when there is none: a wait costs a wake-up, which is
+        // dear, and when reading is what holds the scan back a caller that only waited slept
+        // and woke for nearly every package.
+        while (read.Number != m) {
+            if (mfblnMayClaim()) {
+                std::int32_t claimed = 0;
+                PendingFile pending = mudtClaim(claimed);
+                hold.unlock();
+                msReadClaimed(claimed, std::move(pending), plainIndexBytes_);
+                hold.lock();
+                continue;
+            }
+            // Package m is claimed (an unclaimed m would be the caller's to claim): its reader
+            // wakes the caller when it is read.
             callerWants_ = m;
             readyChanged_.wait(hold, [&] { return read.Number == m; });
             callerWants_ = 0;

@@ -86,13 +86,15 @@ private:
     void msNoteRead(bool slow);  // under lock_: counts an index read, calling in readers when reads wait
     using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
     PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
+    // Reads claimed file m into its slot and hands it over, waking the caller when it waits for m.
+    void msReadClaimed(std::int32_t m, PendingFile&& pending, std::vector<char>& indexBytes);
     // Reads a claimed file into `read`, which keeps its path and folder.
     static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
     std::vector<PackageRead> slots_;
     bool plain_ = false;                    // no reader runs: the caller reads each package it takes
     bool startsRefused_ = false;            // under lock_: the host refused a reader, none more is tried
-    std::vector<char> plainIndexBytes_;     // the index buffer when the caller reads, with no readers
+    std::vector<char> plainIndexBytes_;     // the index buffer of the caller's own reads
     const unsigned mostReaders_;            // the readers that may be called in
     std::vector<std::thread> threads_;      // the readers called in so far
 
