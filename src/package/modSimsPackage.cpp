@@ -225,13 +225,8 @@ void gsLoadPackage(std::string path, PackageFile& package, PackageDamage& damage
 
 void gsLoadPackage(const platform::FoundFile& file, PackageFile& package, PackageDamage& damage)
 {
-    damage = {};
-    gfblnRunHandled(kModule, "gsLoadPackage", [&] {
-        glngErrLocation = 1000;
-        if (file.Path.empty())
-            return;
-        gsOpenPackageFile(file, package, damage);
-    });
+    PackageReading opened;  // none: the file is opened for the load
+    gsLoadPackage(file, opened, package, damage);
 }
 
 void gsLoadPackage(std::string path, PackageFile& package)
