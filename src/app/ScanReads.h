@@ -52,9 +52,10 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<
 void gsReplayStep(const StepRecord& step);
 
 // The packages of a file list, read in list order on up to `threads` threads while the caller
-// takes them in order: two at first, more while reads wait for the disk. The list is handed over file by file as a folder walk finds them, so reading
-// starts while the walk goes on. With no threads, each package is read on the calling thread
-// when it is taken, as a plain loop reads it. Reading runs at most kWindow packages ahead of
+// takes them in order: one at first, more while reads wait for the disk; the caller reads too
+// while the package it needs is not read yet. The list is handed over folder by folder as a
+// walk finds them, so reading starts while the walk goes on. With no threads, each package is
+// read on the calling thread when it is taken, as a plain loop reads it. Reading runs at most kWindow packages ahead of
 // the caller, and stops claiming more than the next one while the packages read and not yet
 // taken hold more than kHeldBytes. A reader the host refuses to start (a process limit) is
 // done without: reading goes on with those that started, or on the caller's thread when none did.
