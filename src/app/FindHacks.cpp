@@ -116,6 +116,7 @@ struct Tables {
     TableIndex BCON{gudtBCONTable};
     TableIndex TTAB{gudtTTABTable};
     TableIndex TTAs{gudtTTAsTable};
+    std::string NameBuffer;  // where new rows' names are decoded, kept for the whole scan
 
     // The table of a behaviour type, tested in the order BHAV, BCON, TTAB, TTAs; none for others.
     TableIndex* For(const SimsID& type)
@@ -142,13 +143,12 @@ constexpr std::size_t kNameStoredBytes = 9 + 256;
 constexpr std::size_t kNameBytes = 64;
 
 // The name field: the first 64 bytes of the uncompressed resource, up to the first NUL. Only
-// those bytes are decoded.
-std::string mfstrResourceName(std::string_view data)
+// those bytes are decoded, into `buffer`, which the scan keeps for every name it decodes.
+std::string_view mfstrResourceName(std::string_view data, std::string& buffer)
 {
     const platform::PhaseTimer timer(platform::Phase::Decompression);
-    std::string name = gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes);
-    name.resize(std::min(name.find('\0'), name.size()));  // as gfstrTrimAtNull does, in place
-    return name;
+    const std::string_view name = gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes, buffer);
+    return name.substr(0, name.find('\0'));  // as gfstrTrimAtNull does
 }
 
 // How many resources ahead the slot of a pair is fetched: far enough for the fetch to arrive
@@ -182,7 +182,7 @@ void msEnterResources(const PackageFile& package, std::string_view packageName,
             continue;
         }
         // The name is read before the row exists: decompression may run the error trap.
-        const std::string name = mfstrResourceName(resource.Data);
+        const std::string_view name = mfstrResourceName(resource.Data, tables.NameBuffer);
         HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
         row.ResourceName = gudtScanText().AddName(name);
         enter(row.Packages);

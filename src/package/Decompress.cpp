@@ -49,6 +49,13 @@ inline void msCopyBack(char* dst, std::size_t offset, std::size_t length)
 
 std::string Decompress(std::string_view stored, std::size_t wanted)
 {
+    std::string result;
+    result.resize(Decompress(stored, wanted, result).size());
+    return result;
+}
+
+std::string_view Decompress(std::string_view stored, std::size_t wanted, std::string& buffer)
+{
     if (stored.size() < kHeaderSize)
         return {};
     const auto* const in = reinterpret_cast<const unsigned char*>(stored.data());
@@ -62,8 +69,11 @@ std::string Decompress(std::string_view stored, std::size_t wanted)
     // decoding; decoding only stops earlier, at the first command that ends at or past
     // `wanted`. The buffer holds what that command can add beyond the mark.
     const std::size_t room = wanted >= capacity ? capacity : std::min(capacity, wanted + kMaxCommandOutput);
-    std::string result(room, '\0');
-    char* const out = result.data();
+    // Only bytes already written are ever copied from, so the buffer need not be cleared; it
+    // only grows, and a kept buffer is filled once.
+    if (buffer.size() < room)
+        buffer.resize(room);
+    char* const out = buffer.data();
     std::size_t ip = kHeaderSize; // next input byte
     std::size_t op = 0;           // bytes produced
 
@@ -155,7 +165,6 @@ std::string Decompress(std::string_view stored, std::size_t wanted)
     }
 
     CLASHWICK_ASSERT(ip <= inSize && op <= capacity && op <= room);
-    result.resize(std::min(op, wanted));
-    return result;
+    return {out, std::min(op, wanted)};
 }
 

@@ -11,3 +11,8 @@
 // then those bytes exactly, and decoding stops as soon as they are made.
 std::string Decompress(std::string_view stored, std::size_t wanted = std::string_view::npos);
 
+// The same decoding into `buffer`, which a caller keeps from one resource to the next so that
+// it is allocated once: the result is the view returned, at the start of the buffer. The
+// buffer's size is at least the result's and what lies past the result is scratch.
+std::string_view Decompress(std::string_view stored, std::size_t wanted, std::string& buffer);
+

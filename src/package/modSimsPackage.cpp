@@ -305,7 +305,17 @@ void gsLoadPackage(const platform::FoundFile& file, PackageReading& reading, Pac
 
 std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)
 {
-    std::string result;
+    std::string buffer;
+    const std::string_view result = gfstrDecompressFile(data, wanted, buffer);
+    if (result.data() != buffer.data())
+        return std::string(result);
+    buffer.resize(result.size());
+    return buffer;
+}
+
+std::string_view gfstrDecompressFile(std::string_view data, std::size_t wanted, std::string& buffer)
+{
+    std::string_view result;
     gfblnRunHandled(kModule, "gfstrDecompressFile", [&] {
         // DecompError.log is removed where a scan starts (gsRemoveDecompressionLog), not here:
         // our decoder never writes it.
@@ -314,9 +324,9 @@ std::string gfstrDecompressFile(std::string_view data, std::size_t wanted)
         glngErrLocation = 3000;
         // The compression signature sits at bytes 4 and 5 of the stored resource.
         if (data.size() >= 6 && data.substr(4, 2) == kCompressionSignature)
-            result = Decompress(data, wanted);
+            result = Decompress(data, wanted, buffer);
         else
-            result = std::string(data.substr(0, wanted));
+            result = data.substr(0, wanted);
         glngErrLocation = 4000;
     });
     return result;

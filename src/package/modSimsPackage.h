@@ -148,6 +148,9 @@ void gsLoadPackage(const platform::FoundFile& file, PackageReading& reading, Pac
 // the RefPack decoder, others come back unchanged; the empty text after a trapped failure.
 // A caller that reads only the first `wanted` bytes gets just those (see Decompress).
 std::string gfstrDecompressFile(std::string_view data, std::size_t wanted = std::string_view::npos);
+// The same, decoded into a buffer the caller keeps from one resource to the next (see
+// Decompress): the view returned lies in `buffer`, or in `data` when that is not compressed.
+std::string_view gfstrDecompressFile(std::string_view data, std::size_t wanted, std::string& buffer);
 
 // True when the index holds a BHAV, BCON, TTAB or TTAs entry outside the ignored group.
 bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index);

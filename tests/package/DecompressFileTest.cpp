@@ -31,11 +31,15 @@ TEST_F(DecompressFile, InputWithoutTheSignatureComesBackUnchangedAndNoFileIsTouc
         writer::gfstrBehaviourBody("Plain", 100),
     };
     WriteFile(Log(), "old log");
+    std::string kept = "left by an earlier decoding";
     for (const std::string& input : inputs) {
         EXPECT_EQ(gfstrDecompressFile(input), input);
         EXPECT_EQ(glngErrLocation, 4000);
         // Asked for its first bytes only, it gives just those.
         EXPECT_EQ(gfstrDecompressFile(input, 4), input.substr(0, 4));
+        glngErrLocation = 0;
+        EXPECT_EQ(gfstrDecompressFile(input, 4, kept), input.substr(0, 4));
+        EXPECT_EQ(glngErrLocation, 4000);
     }
     EXPECT_EQ(ReadFile(Log()), "old log");
     EXPECT_TRUE(trapCalls.empty());
@@ -48,6 +52,9 @@ TEST_F(DecompressFile, CompressedInputIsDecodedWhole)
     ASSERT_EQ(stored.substr(4, 2), "\x10\xFB");
     EXPECT_EQ(gfstrDecompressFile(stored), raw);
     EXPECT_EQ(gfstrDecompressFile(stored, 64), raw.substr(0, 64));
+    std::string kept(5000, 'k');
+    EXPECT_EQ(gfstrDecompressFile(stored, 64, kept), raw.substr(0, 64));
+    EXPECT_EQ(gfstrDecompressFile(stored.substr(0, 20), 64, kept), gfstrDecompressFile(stored.substr(0, 20), 64));
     EXPECT_FALSE(std::filesystem::exists(Log())); // no log is ever created
 
     // Bytes 4-5 alone decide: an uncompressed body that happens to carry them is decoded.
