@@ -150,7 +150,7 @@ int main(int argc, char** argv)
         const platform::PhaseTimer timer(platform::Phase::Report);
         // The report's lines end in CR LF in the file; printed they end in LF. A terminal gets
         // the names' control characters as '?'; a file or a pipe gets the report as it is.
-        const std::string text = platform::gfstrWithLfLineEnds(report);
+        const std::string text = platform::gfstrWithLfLineEnds(std::move(report));
         platform::gsWriteStandard(platform::StandardStream::Output,
                                   isatty(STDOUT_FILENO) == 1 ? platform::gfstrPrintableLines(text) : text);
         std::cout << std::flush;

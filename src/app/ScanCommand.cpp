@@ -53,23 +53,44 @@ void msAppendBlock(std::string& out, const TypedTable& table, const TableReport&
     msAppendLine(out, " ");
 }
 
-// The file's lines, each followed by CR LF. A line ends at CR LF, or at a lone CR or LF.
-std::string mfstrLinesWithCrLf(std::string_view file)
+// The position of the first CR or LF from `start` on, or npos. A plain search for either byte:
+// find_first_of looks each byte up in the set with a call.
+std::size_t mfintNextLineBreak(std::string_view text, std::size_t start)
 {
+    const auto at = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                                 [](char c) { return c == '\r' || c == '\n'; });
+    return at == text.end() ? std::string_view::npos : static_cast<std::size_t>(at - text.begin());
+}
+
+// True when the text is lines that each end in CR LF, with no lone CR or LF.
+bool mfblnLinesEndInCrLf(std::string_view text)
+{
+    if (!text.ends_with(kCrLf))
+        return text.empty();
+    for (std::size_t at = mfintNextLineBreak(text, 0); at != std::string_view::npos; at = mfintNextLineBreak(text, at + 2))
+        if (text[at] != '\r' || at + 1 == text.size() || text[at + 1] != '\n')
+            return false;
+    return true;
+}
+
+// The file's lines, each followed by CR LF. A line ends at CR LF, or at a lone CR or LF.
+std::string mfstrLinesWithCrLf(std::string&& file)
+{
+    // A report's lines all end so, unless a name holds a line break.
+    if (mfblnLinesEndInCrLf(file))
+        return std::move(file);
+    const std::string_view lines = file;
     std::string text;
-    text.reserve(file.size() + 2);
+    text.reserve(lines.size() + 2);
     std::size_t start = 0;
-    while (start < file.size()) {
-        // A plain search for either byte: find_first_of looks each byte up in the set with a call.
-        const auto at = std::find_if(file.begin() + static_cast<std::ptrdiff_t>(start), file.end(),
-                                     [](char c) { return c == '\r' || c == '\n'; });
-        const std::size_t end = at == file.end() ? std::string_view::npos : static_cast<std::size_t>(at - file.begin());
+    while (start < lines.size()) {
+        const std::size_t end = mfintNextLineBreak(lines, start);
         if (end == std::string_view::npos) {
-            msAppendLine(text, file.substr(start));
+            msAppendLine(text, lines.substr(start));
             break;
         }
-        msAppendLine(text, file.substr(start, end - start));
-        start = end + ((file[end] == '\r' && end + 1 < file.size() && file[end + 1] == '\n') ? 2 : 1);
+        msAppendLine(text, lines.substr(start, end - start));
+        start = end + ((lines[end] == '\r' && end + 1 < lines.size() && lines[end + 1] == '\n') ? 2 : 1);
     }
     return text;
 }
@@ -81,6 +102,12 @@ std::string gfstrHackReportPath() { return platform::gfstrAppPath() + "\\temp\\h
 std::string gfstrReportBody(std::int32_t& conflicts)
 {
     std::string out;
+    gsAppendReportBody(out, conflicts);
+    return out;
+}
+
+void gsAppendReportBody(std::string& out, std::int32_t& conflicts)
+{
     conflicts = 0;
     for (std::size_t t = 0; t < kTableReports.size(); ++t) {
         const TypedTable& table = gudtTablesInReportOrder()[t];
@@ -103,7 +130,6 @@ std::string gfstrReportBody(std::int32_t& conflicts)
         }
         msAppendLine(out, " ");
     }
-    return out;
 }
 
 bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText)
@@ -123,13 +149,13 @@ bool gfblnScanCommand(const ScanCommandHooks& hooks, std::string& displayText)
 
         glngErrLocation = 2000;
         std::int32_t conflicts = 0;
-        const std::string body = gfstrReportBody(conflicts);
-        report.Write(body);
-        written += body;
+        const std::size_t bodyStart = written.size();
+        gsAppendReportBody(written, conflicts);
+        report.Write(std::string_view(written).substr(bodyStart));
         report.Close();
 
         glngErrLocation = 3000;
         // What is shown is what this scan wrote: another run may replace the file meanwhile.
-        displayText = platform::gfstrFromCodePage(mfstrLinesWithCrLf(written));
+        displayText = platform::gfstrFromCodePage(mfstrLinesWithCrLf(std::move(written)));
     });
 }

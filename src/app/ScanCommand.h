@@ -19,6 +19,7 @@ struct ScanCommandHooks {
 // The report's conflict blocks, closing lines and unreadable-packages section, in the code
 // page, from the current tables; `conflicts` receives the number of blocks.
 std::string gfstrReportBody(std::int32_t& conflicts);
+void gsAppendReportBody(std::string& out, std::int32_t& conflicts);  // the same, added to `out`
 
 // The report file's path: the program folder followed by "\temp\hackreport.txt".
 std::string gfstrHackReportPath();

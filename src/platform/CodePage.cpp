@@ -34,6 +34,14 @@ char mfchrByteOf(char32_t character)
     return '?';
 }
 
+// The position of the first byte from `start` on that is not ASCII, or the size.
+std::size_t mfintFirstHighByte(std::string_view bytes, std::size_t start)
+{
+    const auto high = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end(),
+                                   [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+    return static_cast<std::size_t>(high - bytes.begin());
+}
+
 } // namespace
 
 std::string gfstrToCodePage(std::string_view utf8)
@@ -60,27 +68,45 @@ std::string gfstrFromCodePage(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
-    for (char byte : bytes) {
-        if (static_cast<unsigned char>(byte) < 0x80)
-            out += byte;  // ASCII is the same in both
-        else
-            gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(byte)));
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        // ASCII is the same in both: each run of it is copied whole.
+        const std::size_t high = mfintFirstHighByte(bytes, start);
+        out.append(bytes.substr(start, high - start));
+        if (high == bytes.size())
+            break;
+        gsAppendUtf8(out, mfchrCharacterOf(static_cast<unsigned char>(bytes[high])));
+        start = high + 1;
     }
     return out;
 }
 
-std::string gfstrWithLfLineEnds(std::string_view text)
+std::string gfstrFromCodePage(std::string&& bytes)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find("\r\n", start), text.size());
-        out.append(text.substr(start, end - start));
-        if (end < text.size())
-            out += '\n';
-        start = end + 2;
+    if (mfintFirstHighByte(bytes, 0) == bytes.size())
+        return std::move(bytes);
+    return gfstrFromCodePage(std::string_view(bytes));
+}
+
+std::string gfstrWithLfLineEnds(std::string_view text) { return gfstrWithLfLineEnds(std::string(text)); }
+
+std::string gfstrWithLfLineEnds(std::string&& text)
+{
+    // The text is moved down over the CR of each CR LF, in place.
+    std::size_t end = text.find("\r\n");
+    if (end == std::string::npos)
+        return std::move(text);
+    std::size_t kept = end;
+    while (end != std::string::npos) {
+        const std::size_t start = end + 1;  // the LF
+        end = text.find("\r\n", start + 1);
+        const std::size_t length = (end == std::string::npos ? text.size() : end) - start;
+        std::copy(text.begin() + static_cast<std::ptrdiff_t>(start), text.begin() + static_cast<std::ptrdiff_t>(start + length),
+                  text.begin() + static_cast<std::ptrdiff_t>(kept));
+        kept += length;
     }
-    return out;
+    text.resize(kept);
+    return std::move(text);
 }
 
 } // namespace platform

@@ -130,6 +130,20 @@ TEST_F(ScanReport, ConflictsOfAllFourTypesInTableOrder)
     EXPECT_TRUE(trapCalls.empty());
 }
 
+// A name is bytes of the resource: the file keeps them as they are, and the text shown has a
+// line for each piece of a name split by a lone CR or LF, in UTF-8.
+TEST_F(ScanReport, NamesWithLineBreaksAreShownAsLines)
+{
+    for (const char* name : {"One.package", "Two.package"})
+        Put(name, {2, {Hack(kTypeBHAV, 0x7F000001, 0x1, "Two\nLines\rCaf\xE9")}, {}});
+    const std::string block = "Group ID: 0x7F000001\r\nInstance ID: 0x00000001\r\nPackages Containing This Procedure:\r\n"
+                              "\\downloads\\One.package\r\n\\downloads\\Two.package\r\n \r\n";
+    const std::string file = Scan();
+    EXPECT_NE(file.find("Procedure Name: Two\nLines\rCaf\xE9\r\n" + block), std::string::npos) << file;
+    EXPECT_NE(displayText.find("Procedure Name: Two\r\nLines\r\nCaf\xC3\xA9\r\n" + block), std::string::npos) << displayText;
+    EXPECT_EQ(displayText.size(), file.size() + 3);  // two CRs added, and é takes two bytes
+}
+
 TEST_F(ScanReport, DamagedPackagesAreListedAndTheScanGoesOn)
 {
     BuiltPackage cut = gudtBuildPackage({2, {Hack(kTypeBHAV, 0x7F000001, 1, "cut")}, {}});

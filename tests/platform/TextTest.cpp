@@ -26,11 +26,27 @@ TEST(CodePage, ConvertsUtf8ToWindows1252AndBack)
     EXPECT_EQ(platform::gfstrToCodePage(platform::gfstrFromCodePage(all)), all);
 }
 
+// A text given up to the conversion is changed in place: the result is the same.
 TEST(CodePage, TerminalTextEndsLinesInLf)
 {
-    EXPECT_EQ(platform::gfstrWithLfLineEnds("a\r\n \r\n\r\nb\r\n"), "a\n \n\nb\n");
-    EXPECT_EQ(platform::gfstrWithLfLineEnds("lone\rcr and lf\n"), "lone\rcr and lf\n");
-    EXPECT_EQ(platform::gfstrWithLfLineEnds(""), "");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\r\n \r\n\r\nb\r\n", "a\n \n\nb\n"},
+        {"lone\rcr and lf\n", "lone\rcr and lf\n"},
+        {"", ""},
+        {"\r\r\n\n\r", "\r\n\n\r"},
+        {"no line end", "no line end"},
+        {"\r\nfirst and last\r\n", "\nfirst and last\n"},
+    };
+    for (const auto& [text, printed] : cases) {
+        EXPECT_EQ(platform::gfstrWithLfLineEnds(std::string_view(text)), printed);
+        EXPECT_EQ(platform::gfstrWithLfLineEnds(std::string(text)), printed);
+    }
+    // ASCII comes back as it is, given up or not; other bytes are converted either way.
+    for (const std::string bytes : {"plain report\r\n", "caf\xE9 \x80"}) {
+        const std::string utf8 = platform::gfstrFromCodePage(std::string_view(bytes));
+        EXPECT_EQ(platform::gfstrFromCodePage(std::string(bytes)), utf8);
+        EXPECT_EQ(platform::gfstrToCodePage(utf8), bytes);
+    }
 }
 
 // Every control a terminal acts on becomes '?', whether it comes as a lone byte or in UTF-8;

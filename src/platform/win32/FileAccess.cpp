@@ -219,11 +219,15 @@ void OutputFile::Write(std::string_view bytes)
 {
     if (fd_ == -1)
         gsRaise(errBadFileName);
-    buffer_ += bytes;
-    if (buffer_.size() < kOutputBufferSize)
+    if (buffer_.size() + bytes.size() < kOutputBufferSize) {
+        buffer_ += bytes;
         return;
-    const DWORD error = mflngWriteAll(mhndHandle(fd_), buffer_);
+    }
+    // A piece that fills the buffer follows what the buffer holds to the host, uncopied.
+    DWORD error = mflngWriteAll(mhndHandle(fd_), buffer_);
     buffer_.clear();
+    if (error == 0)
+        error = mflngWriteAll(mhndHandle(fd_), bytes);
     if (error != 0)
         gsRaiseHostError(error);
 }

@@ -247,11 +247,15 @@ void OutputFile::Write(std::string_view bytes)
 {
     if (fd_ < 0)
         gsRaise(errBadFileName);
-    buffer_ += bytes;
-    if (buffer_.size() < kOutputBufferSize)
+    if (buffer_.size() + bytes.size() < kOutputBufferSize) {
+        buffer_ += bytes;
         return;
-    const int error = mfintWriteAll(fd_, buffer_);
+    }
+    // A piece that fills the buffer follows what the buffer holds to the host, uncopied.
+    int error = mfintWriteAll(fd_, buffer_);
     buffer_.clear();
+    if (error == 0)
+        error = mfintWriteAll(fd_, bytes);
     if (error != 0)
         gsRaisePathError(error, PathPart::Last);
 }
