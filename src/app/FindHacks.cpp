@@ -1,6 +1,7 @@
 #include "app/FindHacks.h"
 
 #include "app/AsciiCase.h"
+#include "app/ScanBlocks.h"
 #include "app/ScanReads.h"
 #include "app/modUtility.h"
 #include "errors/Assert.h"
@@ -11,6 +12,9 @@
 #include "platform/PhaseTimes.h"
 
 #include <algorithm>
+#include <memory>
+#include <span>
+#include <utility>
 
 
 HackTable gudtBHAVTable;
@@ -28,7 +32,7 @@ namespace {
 // pair's hash, so that only a slot whose check matches sends the lookup to the row itself.
 class TableIndex {
 public:
-    explicit TableIndex(HackTable& table) : table_(table), slots_(kFirstSlots) {}
+    explicit TableIndex(HackTable& table) : table_(table), slots_(mfNewSlots(kFirstSlots)) {}
 
     HackResource* Find(const SimsID& group, const SimsID& instance)
     {
@@ -95,10 +99,17 @@ private:
         slots_[i] = {row, Check(hash)};
     }
 
+    // Empty slots in the scan's blocks; an index that grows leaves its smaller slots there.
+    static std::span<Slot> mfNewSlots(std::size_t count)
+    {
+        auto* slots = static_cast<Slot*>(gudtScanBlocks().Allocate(count * sizeof(Slot)));
+        std::uninitialized_value_construct_n(slots, count);
+        return {slots, count};
+    }
+
     void msGrow()
     {
-        std::vector<Slot> old(slots_.size() * 2);
-        old.swap(slots_);
+        const std::span<const Slot> old = std::exchange(slots_, mfNewSlots(slots_.size() * 2));
         for (const Slot& slot : old)
             if (slot.Row != 0) {
                 const HackResource& row = table_[slot.Row];
@@ -107,7 +118,7 @@ private:
     }
 
     HackTable& table_;
-    std::vector<Slot> slots_;
+    std::span<Slot> slots_;
     std::size_t used_ = 0;
 };
 
@@ -276,6 +287,9 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
     return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
         glngErrLocation = 1000;
         gsRemoveDecompressionLog();
+        // The last scan's rows, texts and slots are let go together; the tables start anew in
+        // the same memory.
+        gudtScanBlocks().Clear();
         for (HackTable* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
             table->Clear();
         gudtScanPackages().Clear();

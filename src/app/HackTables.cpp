@@ -1,13 +1,19 @@
 #include "app/HackTables.h"
 
+#include "app/ScanBlocks.h"
+
 #include "errors/Assert.h"
 #include "errors/Failure.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <type_traits>
 
 static_assert(sizeof(HackResource) <= 24, "a row stays small: there may be hundreds of thousands");
+// Rows are let go with their blocks, never destroyed one by one.
+static_assert(std::is_trivially_destructible_v<HackResource>);
 
 // ---- ScanText ----------------------------------------------------------------------------------
 
@@ -20,11 +26,12 @@ char* ScanText::Reserve(std::size_t size)
         // A handle holds the block's number in 16 bits.
         if (blocks_.size() >= (std::numeric_limits<std::uint32_t>::max() >> kBlockBits))
             gsRaise(errOutOfMemory);
-        blocks_.push_back(std::make_unique<char[]>(own ? size : kBlockSize));
+        blocks_.reserve(blocks_.size() + 1);
+        blocks_.push_back(static_cast<char*>(gudtScanBlocks().Allocate(own ? size : kBlockSize)));
         used_ = own ? kBlockSize : size;
-        return blocks_.back().get();
+        return blocks_.back();
     }
-    char* at = blocks_.back().get() + used_;
+    char* at = blocks_.back() + used_;
     used_ += size;
     return at;
 }
@@ -46,7 +53,7 @@ StoredName ScanText::AddName(std::string_view text)
     std::memcpy(at + 1, text.data(), length);
     // The handle: the block's number and the offset in it, plus one, so that 0 is no text.
     const std::size_t block = blocks_.size() - 1;
-    const auto offset = static_cast<std::size_t>(at - blocks_.back().get());
+    const auto offset = static_cast<std::size_t>(at - blocks_.back());
     return StoredName(static_cast<std::uint32_t>(((block << kBlockBits) | offset) + 1));
 }
 
@@ -55,7 +62,7 @@ std::string_view ScanText::Name(StoredName name) const
     if (name.Handle() == 0)
         return {};
     const std::size_t handle = name.Handle() - 1;
-    const auto* at = reinterpret_cast<const unsigned char*>(blocks_[handle >> kBlockBits].get() + (handle & (kBlockSize - 1)));
+    const auto* at = reinterpret_cast<const unsigned char*>(blocks_[handle >> kBlockBits] + (handle & (kBlockSize - 1)));
     return {reinterpret_cast<const char*>(at + 1), at[0]};
 }
 
@@ -123,8 +130,12 @@ void RowPackages::Add(PackageNumber package)
 
 HackResource& HackTable::Add()
 {
-    if (size_ == blocks_.size() * kBlockRows)
-        blocks_.push_back(std::make_unique<HackResource[]>(kBlockRows));
+    if (size_ == blocks_.size() * kBlockRows) {
+        blocks_.reserve(blocks_.size() + 1);
+        auto* block = static_cast<HackResource*>(gudtScanBlocks().Allocate(kBlockRows * sizeof(HackResource)));
+        std::uninitialized_value_construct_n(block, kBlockRows);
+        blocks_.push_back(block);
+    }
     HackResource& row = (*this)[size_];
     ++size_;
     CLASHWICK_ASSERT(row.Packages.size() == 1);

@@ -31,7 +31,8 @@ private:
     std::uint32_t handle_ = 0;
 };
 
-// The scan's text store: texts added are kept, unmoved, until it is emptied. It holds at most
+// The scan's text store: texts added are kept, unmoved, until it is emptied (its blocks are the
+// scan's, as a table's are). It holds at most
 // 4 GiB, far more than any scan needs; more raises 7 "Out of memory".
 class ScanText {
 public:
@@ -46,7 +47,7 @@ private:
     static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
     char* Reserve(std::size_t size);  // room for `size` bytes that never moves
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<char*> blocks_;  // in the scan's blocks
     std::size_t used_ = kBlockSize;  // in the last block; full before the first
 };
 
@@ -118,7 +119,8 @@ struct HackResource {
 };
 
 // A resource table: rows 1..size()-1 in the order their pairs were met, element 0 unused. The
-// rows sit in blocks that never move, so the table grows without copying what it holds.
+// rows sit in blocks that never move, so the table grows without copying what it holds; the
+// blocks are the scan's (gudtScanBlocks), let go where the next scan starts.
 class HackTable {
 public:
     HackTable() { Clear(); }
@@ -132,7 +134,7 @@ public:
 
 private:
     static constexpr std::size_t kBlockRows = 4096;
-    std::vector<std::unique_ptr<HackResource[]>> blocks_;
+    std::vector<HackResource*> blocks_;  // in the scan's blocks
     std::size_t size_ = 0;
 };
 

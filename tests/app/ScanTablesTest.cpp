@@ -1,8 +1,13 @@
 #include "app/FindHacks.h"
+#include "app/ScanBlocks.h"
 #include "package/modSimsPackage.h"
+#include "platform/LargePages.h"
 #include "support/PackageWriter.h"
 #include "support/TestSupport.h"
 
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <map>
 
 namespace {
@@ -37,6 +42,26 @@ void Enter(ModelTables& tables, const std::string& package, const PackagePlan& p
 
 std::string Hex(std::uint32_t value) { return gfstrIdBytes(value); }
 
+// The tables hold the rows of the model, no more.
+void ExpectTables(ModelTables& model)
+{
+    const std::pair<std::uint32_t, const HackTable*> tables[] = {
+        {kTypeBHAV, &gudtBHAVTable}, {kTypeBCON, &gudtBCONTable}, {kTypeTTAB, &gudtTTABTable}, {kTypeTTAs, &gudtTTAsTable}};
+    for (const auto& [type, table] : tables) {
+        const std::vector<ModelRow>& expected = model[type];
+        ASSERT_EQ(table->size(), expected.size() + 1);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const HackResource& row = (*table)[i + 1];
+            EXPECT_EQ(row.GroupID.Bytes(), Hex(expected[i].Group));
+            EXPECT_EQ(row.InstanceID.Bytes(), Hex(expected[i].Instance));
+            EXPECT_EQ(row.ResourceName, expected[i].Name);
+            ASSERT_EQ(row.Packages.size(), expected[i].Packages.size() + 1);
+            for (std::size_t p = 0; p < expected[i].Packages.size(); ++p)
+                EXPECT_EQ(row.Packages[p + 1].PackageName, expected[i].Packages[p]);
+        }
+    }
+}
+
 class ScanTables : public testsupport::TrapTest {};
 
 // Thousands of pairs, many alike in all but a high bit, so that the index grows several times
@@ -64,22 +89,44 @@ TEST_F(ScanTables, ManyPairsGiveTheRowsOfTheSearchOfAllRows)
     }
 
     ASSERT_TRUE(gfblnFindHacks(WinPath(downloads), {}));
-    const std::pair<std::uint32_t, const HackTable*> tables[] = {
-        {kTypeBHAV, &gudtBHAVTable}, {kTypeBCON, &gudtBCONTable}, {kTypeTTAB, &gudtTTABTable}, {kTypeTTAs, &gudtTTAsTable}};
-    for (const auto& [type, table] : tables) {
-        const std::vector<ModelRow>& expected = model[type];
-        ASSERT_EQ(table->size(), expected.size() + 1);
-        for (std::size_t i = 0; i < expected.size(); ++i) {
-            const HackResource& row = (*table)[i + 1];
-            EXPECT_EQ(row.GroupID.Bytes(), Hex(expected[i].Group));
-            EXPECT_EQ(row.InstanceID.Bytes(), Hex(expected[i].Instance));
-            EXPECT_EQ(row.ResourceName, expected[i].Name);
-            ASSERT_EQ(row.Packages.size(), expected[i].Packages.size() + 1);
-            for (std::size_t p = 0; p < expected[i].Packages.size(); ++p)
-                EXPECT_EQ(row.Packages[p + 1].PackageName, expected[i].Packages[p]);
-        }
-    }
+    ExpectTables(model);
+
+    // A second scan fills the same memory: nothing of the first shows in its tables.
+    const auto other = Scratch() / "Second" / "Downloads";
+    PackagePlan small;
+    small.Resources = {{kTypeBHAV, 0x7F000001, 7, 0, gfstrBehaviourBody("Short", 8), false},
+                       {kTypeTTAs, 0x7F000002, 0, 0, gfstrBehaviourBody("", 8), true}};
+    WriteFile(other / "Z.package", gudtBuildPackage(small).Bytes);
+    model.clear();
+    Enter(model, "\\Downloads\\Z.package", small);
+    ASSERT_TRUE(gfblnFindHacks(WinPath(other), {}));
+    ExpectTables(model);
     EXPECT_TRUE(trapCalls.empty());
+}
+
+// The scan's blocks: aligned, apart, a block larger than a chunk whole, and after Clear the
+// same memory again; a size no host has raises 7 "Out of memory".
+TEST(ScanBlocksTest, BlocksAreApartAndReusedAfterClear)
+{
+    ScanBlocks blocks;
+    std::vector<std::pair<char*, std::size_t>> given;
+    for (const std::size_t bytes : {std::size_t{24}, std::size_t{1}, std::size_t{65536}, std::size_t{0},
+                                    platform::kLargePageBytes - 100, 3 * platform::kLargePageBytes + 1, std::size_t{4096}}) {
+        auto* block = static_cast<char*>(blocks.Allocate(bytes));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 64, 0u) << bytes;
+        std::memset(block, static_cast<int>(given.size() + 1), bytes);
+        given.emplace_back(block, bytes);
+    }
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto& [block, bytes] = given[i];
+        for (std::size_t b = 0; b < bytes; b += 997)
+            ASSERT_EQ(block[b], static_cast<char>(i + 1)) << i;  // no later block wrote over it
+    }
+    blocks.Clear();
+    EXPECT_EQ(blocks.Allocate(24), given.front().first);
+    EXPECT_EQ(testsupport::RaisedBy([&] { blocks.Allocate(std::numeric_limits<std::size_t>::max() / 2); }), errOutOfMemory);
+    EXPECT_EQ(platform::gfintLargeChunkBytes(1), platform::kLargePageBytes);
+    EXPECT_EQ(platform::gfintLargeChunkBytes(2 * platform::kLargePageBytes), 2 * platform::kLargePageBytes);
 }
 
 } // namespace
