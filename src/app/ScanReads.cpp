@@ -1,13 +1,16 @@
 #include "app/ScanReads.h"
 
+#include "platform/LargePages.h"
 #include "platform/PhaseTimes.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <system_error>
+#include <type_traits>
 
 namespace {
 
@@ -108,6 +111,19 @@ void gsReplayStep(const StepRecord& step)
 }
 
 // ---- ScanReadAhead ---------------------------------------------------------------------------
+
+ScanReadAhead::Slots::Slots(std::size_t count)
+    : slots_(static_cast<PackageRead*>(platform::gpvAllocateLargePages(count * sizeof(PackageRead))), count)
+{
+    static_assert(std::is_nothrow_default_constructible_v<PackageRead>);
+    std::uninitialized_value_construct_n(slots_.data(), count);
+}
+
+ScanReadAhead::Slots::~Slots()
+{
+    std::destroy_n(slots_.data(), slots_.size());
+    platform::gsFreeLargePages(slots_.data(), slots_.size() * sizeof(PackageRead));
+}
 
 ScanReadAhead::ScanReadAhead(unsigned threads)
     : slots_(threads == 0 ? 1 : static_cast<std::size_t>(kWindow)), mostReaders_(threads)
@@ -270,7 +286,7 @@ void ScanReadAhead::msWork()
 PackageRead& ScanReadAhead::Take(std::int32_t m)
 {
     if (plain_) {
-        PackageRead& read = slots_.front();
+        PackageRead& read = slots_[0];
         std::int32_t claimed = 0;
         PendingFile pending;
         {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,7 +93,20 @@ private:
     // Reads a claimed file into `read`, which keeps its path and folder.
     static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
 
-    std::vector<PackageRead> slots_;
+    // The slots of the window, in a chunk the host may back with large pages: thousands of
+    // records of a few hundred bytes, all written as the window turns.
+    class Slots {
+    public:
+        explicit Slots(std::size_t count);
+        ~Slots();
+        Slots(const Slots&) = delete;
+        Slots& operator=(const Slots&) = delete;
+        PackageRead& operator[](std::size_t slot) { return slots_[slot]; }
+
+    private:
+        std::span<PackageRead> slots_;
+    };
+    Slots slots_;
     bool plain_ = false;                    // no reader runs: the caller reads each package it takes
     bool startsRefused_ = false;            // under lock_: the host refused a reader, none more is tried
     std::vector<char> plainIndexBytes_;     // the index buffer of the caller's own reads
