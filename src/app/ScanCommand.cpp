@@ -53,6 +53,24 @@ void msAppendBlock(std::string& out, const TypedTable& table, const TableReport&
     msAppendLine(out, " ");
 }
 
+// Room for every conflict block, so that the report is not copied as it grows: its lines take
+// at most 200 bytes besides the resource name and the package names, which take no more bytes
+// in the code page than they have.
+std::size_t mfintConflictBlocksBytesAtMost()
+{
+    std::size_t bytes = 0;
+    for (const TypedTable& table : gudtTablesInReportOrder())
+        for (std::size_t row = 1; row < table.Table.size(); ++row) {
+            const RowPackages& packages = table.Table[row].Packages;
+            if (packages.size() <= 2)
+                continue;
+            bytes += 200 + std::string_view(table.Table[row].ResourceName).size();
+            for (std::size_t i = 1; i < packages.size(); ++i)
+                bytes += packages[i].PackageName.size() + kCrLf.size();
+        }
+    return bytes;
+}
+
 // The position of the first CR or LF from `start` on, or npos. A plain search for either byte:
 // find_first_of looks each byte up in the set with a call.
 std::size_t mfintNextLineBreak(std::string_view text, std::size_t start)
@@ -108,6 +126,7 @@ std::string gfstrReportBody(std::int32_t& conflicts)
 
 void gsAppendReportBody(std::string& out, std::int32_t& conflicts)
 {
+    out.reserve(out.size() + mfintConflictBlocksBytesAtMost());
     conflicts = 0;
     for (std::size_t t = 0; t < kTableReports.size(); ++t) {
         const TypedTable& table = gudtTablesInReportOrder()[t];
