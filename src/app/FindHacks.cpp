@@ -12,9 +12,6 @@
 #include "platform/PhaseTimes.h"
 
 #include <algorithm>
-#include <memory>
-#include <span>
-#include <utility>
 
 
 HackTable gudtBHAVTable;
@@ -32,7 +29,7 @@ namespace {
 // pair's hash, so that only a slot whose check matches sends the lookup to the row itself.
 class TableIndex {
 public:
-    explicit TableIndex(HackTable& table) : table_(table), slots_(mfNewSlots(kFirstSlots)) {}
+    explicit TableIndex(HackTable& table) : table_(table), slots_(kFirstSlots) {}
 
     HackResource* Find(const SimsID& group, const SimsID& instance)
     {
@@ -99,17 +96,12 @@ private:
         slots_[i] = {row, Check(hash)};
     }
 
-    // Empty slots in the scan's blocks; an index that grows leaves its smaller slots there.
-    static std::span<Slot> mfNewSlots(std::size_t count)
-    {
-        auto* slots = static_cast<Slot*>(gudtScanBlocks().Allocate(count * sizeof(Slot)));
-        std::uninitialized_value_construct_n(slots, count);
-        return {slots, count};
-    }
-
+    // The slots stay ordinary memory, unlike the rows: an index that grows lets its smaller
+    // slots go, which the scan's blocks would keep until the next scan.
     void msGrow()
     {
-        const std::span<const Slot> old = std::exchange(slots_, mfNewSlots(slots_.size() * 2));
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
         for (const Slot& slot : old)
             if (slot.Row != 0) {
                 const HackResource& row = table_[slot.Row];
@@ -118,7 +110,7 @@ private:
     }
 
     HackTable& table_;
-    std::span<Slot> slots_;
+    std::vector<Slot> slots_;
     std::size_t used_ = 0;
 };
 
@@ -287,8 +279,8 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
     return gfblnRunHandled("frmFindHacks", "Form_Activate", [&] {
         glngErrLocation = 1000;
         gsRemoveDecompressionLog();
-        // The last scan's rows, texts and slots are let go together; the tables start anew in
-        // the same memory.
+        // The last scan's rows and texts are let go together; the tables start anew in the same
+        // memory.
         gudtScanBlocks().Clear();
         for (HackTable* table : {&gudtBHAVTable, &gudtBCONTable, &gudtTTABTable, &gudtTTAsTable})
             table->Clear();

@@ -1,9 +1,9 @@
 #pragma once
-// The memory of the scan's tables: their rows, their names and the lookup slots of the scan.
-// They grow in blocks that are all let go together when the next scan starts, so they are
-// carved one after another from chunks the host may back with large pages (platform/LargePages):
-// a scan of tens of thousands of packages fills many megabytes of them, and each small page
-// first written costs a page fault.
+// The memory of the scan's tables: their rows and the names in the scan's text store. They
+// grow in blocks that are all let go together when the next scan starts, so they are carved one
+// after another from chunks the host may back with large pages (platform/LargePages): a scan of
+// tens of thousands of packages fills many megabytes of them, and each small page first written
+// costs a page fault.
 
 #include <cstddef>
 #include <vector>
@@ -31,6 +31,5 @@ private:
     std::size_t used_ = 0;     // bytes of it given out
 };
 
-// The blocks of the scan's tables, text store and lookup slots; cleared where a scan starts,
-// before them.
+// The blocks of the scan's tables and text store; cleared where a scan starts, before them.
 ScanBlocks& gudtScanBlocks();
