@@ -9,9 +9,12 @@
 #include "package/modBinarySupport.h"
 #include "package/modSimsPackage.h"
 #include "platform/AppInfo.h"
+#include "platform/LargePages.h"
 #include "platform/PhaseTimes.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 
 HackTable gudtBHAVTable;
@@ -29,13 +32,13 @@ namespace {
 // pair's hash, so that only a slot whose check matches sends the lookup to the row itself.
 class TableIndex {
 public:
-    explicit TableIndex(HackTable& table) : table_(table), slots_(kFirstSlots) {}
+    explicit TableIndex(HackTable& table) : table_(table), slots_(mfNewSlots(kFirstSlots)) {}
 
     HackResource* Find(const SimsID& group, const SimsID& instance)
     {
         const std::uint64_t hash = Hash(group, instance);
         const std::uint32_t check = Check(hash);
-        for (std::size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
+        for (std::size_t i = Home(hash);; i = (i + 1) & (mintSlots() - 1)) {
             const Slot& slot = slots_[i];
             if (slot.Row == 0)
                 return nullptr;
@@ -58,10 +61,10 @@ public:
     // Adds the row of a pair that Find did not find.
     HackResource& Add(const SimsID& group, const SimsID& instance)
     {
-        if ((used_ + 1) * 4 > slots_.size() * 3)
+        if ((used_ + 1) * 4 > mintSlots() * 3)
             msGrow();
         // At most three quarters full, so a probe always meets an empty slot and ends.
-        CLASHWICK_ASSERT((used_ + 1) * 4 <= slots_.size() * 3);
+        CLASHWICK_ASSERT((used_ + 1) * 4 <= mintSlots() * 3);
         const std::uint64_t hash = Hash(group, instance);
         msPlace(hash, static_cast<std::uint32_t>(table_.size()));
         ++used_;
@@ -86,31 +89,53 @@ private:
         return mixed ^ (mixed >> 29);
     }
     static std::uint32_t Check(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
-    std::size_t Home(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & (slots_.size() - 1); }
+    std::size_t Home(std::uint64_t hash) const { return static_cast<std::size_t>(hash) & (mintSlots() - 1); }
 
     void msPlace(std::uint64_t hash, std::uint32_t row)
     {
         std::size_t i = Home(hash);
         while (slots_[i].Row != 0)
-            i = (i + 1) & (slots_.size() - 1);
+            i = (i + 1) & (mintSlots() - 1);
         slots_[i] = {row, Check(hash)};
     }
 
-    // The slots stay ordinary memory, unlike the rows: an index that grows lets its smaller
-    // slots go, which the scan's blocks would keep until the next scan.
+    // The slots of an index, which lets them go when it grows (so not in the scan's blocks,
+    // which would keep them until the next scan). Slots of a large page or more, a power of two
+    // of them, take whole large pages of their own; fewer are ordinary memory.
+    struct FreeSlots {
+        std::size_t Count = 0;
+        void operator()(Slot* slots) const
+        {
+            if (Count * sizeof(Slot) >= platform::kLargePageBytes)
+                platform::gsFreeLargePages(slots, Count * sizeof(Slot));
+            else
+                delete[] slots;
+        }
+    };
+    using SlotArray = std::unique_ptr<Slot[], FreeSlots>;
+
+    // `count` empty slots.
+    static SlotArray mfNewSlots(std::size_t count)
+    {
+        if (count * sizeof(Slot) < platform::kLargePageBytes)
+            return SlotArray(new Slot[count](), FreeSlots{count});
+        // Large pages come zero-filled, and a slot of zeros is empty.
+        return SlotArray(static_cast<Slot*>(platform::gpvAllocateLargePages(count * sizeof(Slot))), FreeSlots{count});
+    }
+    std::size_t mintSlots() const { return slots_.get_deleter().Count; }
+
     void msGrow()
     {
-        std::vector<Slot> old(slots_.size() * 2);
-        old.swap(slots_);
-        for (const Slot& slot : old)
-            if (slot.Row != 0) {
+        const SlotArray old = std::exchange(slots_, mfNewSlots(mintSlots() * 2));
+        for (std::size_t i = 0; i < old.get_deleter().Count; ++i)
+            if (const Slot& slot = old[i]; slot.Row != 0) {
                 const HackResource& row = table_[slot.Row];
                 msPlace(Hash(row.GroupID, row.InstanceID), slot.Row);
             }
     }
 
     HackTable& table_;
-    std::vector<Slot> slots_;
+    SlotArray slots_;
     std::size_t used_ = 0;
 };
 

@@ -104,6 +104,33 @@ TEST_F(ScanTables, ManyPairsGiveTheRowsOfTheSearchOfAllRows)
     EXPECT_TRUE(trapCalls.empty());
 }
 
+// Past about 100,000 rows, a table's lookup slots take large pages of their own, and every pair
+// is still found as they grow: two packages with the same pairs, in opposite orders, make rows of
+// two packages each, in the first package's order.
+TEST_F(ScanTables, ALookupOfLargePagesFindsEveryPair)
+{
+    gsInitTypeIDs();
+    const auto downloads = Scratch() / "Docs" / "Downloads";
+    constexpr std::uint32_t kPairs = 200000;  // the slots grow to 2 MiB, then to 4 MiB
+    PackagePlan first;
+    PackagePlan second;
+    for (std::uint32_t i = 0; i < kPairs; ++i) {
+        first.Resources.push_back({kTypeBHAV, 0x7F000001, i, 0, "n", false});
+        second.Resources.push_back({kTypeBHAV, 0x7F000001, kPairs - 1 - i, 0, "m", false});
+    }
+    WriteFile(downloads / "A.package", gudtBuildPackage(first).Bytes);
+    WriteFile(downloads / "B.package", gudtBuildPackage(second).Bytes);
+    ASSERT_TRUE(gfblnFindHacks(WinPath(downloads), {}));
+    ASSERT_EQ(gudtBHAVTable.size(), kPairs + 1);
+    for (std::uint32_t i = 0; i < kPairs; ++i) {
+        const HackResource& row = gudtBHAVTable[i + 1];
+        ASSERT_EQ(row.InstanceID.Bytes(), Hex(i));
+        ASSERT_EQ(row.Packages.size(), 3u) << i;
+        ASSERT_EQ(row.Packages[2].PackageName, "\\Downloads\\B.package");
+    }
+    EXPECT_TRUE(trapCalls.empty());
+}
+
 // The scan's blocks: aligned, apart, a block larger than a chunk whole, and after Clear the
 // same memory again; a size no host has raises 7 "Out of memory".
 TEST(ScanBlocksTest, BlocksAreApartAndReusedAfterClear)
