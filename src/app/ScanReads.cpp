@@ -107,7 +107,7 @@ void gsReplayStep(const StepRecord& step)
     for (const DeferredTrap& trap : step.Traps)
         gsReplayTrap(trap);
     glngErrLocation = step.Location;
-    gstrErrData = step.Data;
+    gstrErrData.Assign(step.Data);
 }
 
 // ---- ScanReadAhead ---------------------------------------------------------------------------

@@ -25,6 +25,21 @@ public:
         *text_ = std::move(text);
         return *this;
     }
+    // The same in the text's own memory, which a scan reuses for every package it names.
+    ErrorData& Assign(std::string_view text)
+    {
+        if (text_ == nullptr)
+            text_ = new std::string;
+        text_->assign(text);
+        return *this;
+    }
+    ErrorData& Append(std::string_view text)
+    {
+        if (text_ == nullptr)
+            text_ = new std::string;
+        text_->append(text);
+        return *this;
+    }
     operator const std::string&() const { return text_ != nullptr ? *text_ : mudtNone(); }
     void clear()
     {

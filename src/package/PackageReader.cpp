@@ -87,7 +87,8 @@ PackageHeader gudtReadPackageHeader(PackageBytes& bytes)
           &header.IndexCount, &header.IndexOffset, &header.IndexSize, &header.HoleCount, &header.HoleOffset,
           &header.HoleSize, &header.IndexMinorVersion})
         *field = reader.Int32();
-    header.Reserved = std::string(reader.Bytes(32));
+    const std::string_view reserved = reader.Bytes(header.Reserved.size());
+    std::copy(reserved.begin(), reserved.end(), header.Reserved.begin());
     return header;
 }
 

@@ -147,7 +147,7 @@ void msLoadIndexOnly(const platform::FoundFile& file, PackageDamage& damage, Rea
         glngErrLocation = 1000;
         readIndex(nullptr, nullptr);  // the list emptied
         glngErrLocation = 2000;
-        gstrErrData = "Filename = " + path;
+        gstrErrData.Assign("Filename = ").Append(path);
         glngErrLocation = 2500;
         const auto read = [&](PackageBytes& bytes) {
             glngErrLocation = 3000;
@@ -249,7 +249,7 @@ void msOpenPackageFile(const std::string& path, PackageFile& package, PackageDam
     damage = {};
     try {
         glngErrLocation = 1000;
-        gstrErrData = "Filename = " + path;
+        gstrErrData.Assign("Filename = ").Append(path);
         // The lists of an earlier package never survive into this one, whatever the counts.
         package.Index.assign(1, PackageIndexEntry{});
         package.Holes.assign(1, PackageHole{});

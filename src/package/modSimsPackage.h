@@ -40,7 +40,7 @@ struct PackageHeader {
     std::int32_t HoleOffset = 0;
     std::int32_t HoleSize = 0;
     std::int32_t IndexMinorVersion = 0;
-    std::string Reserved; // the 32 reserved bytes
+    std::array<char, 32> Reserved{};  // the reserved bytes
 };
 
 struct PackageIndexEntry {

@@ -193,7 +193,7 @@ TEST_F(PackageLoad, FullLoadReadsEveryResourceAsStored)
     EXPECT_EQ(package.Header.Signature, 0x46504244);
     EXPECT_EQ(package.Header.IndexCount, 3);
     EXPECT_EQ(package.Header.IndexMinorVersion, 2);
-    EXPECT_EQ(package.Header.Reserved, std::string(32, '\0'));
+    EXPECT_EQ(std::string(package.Header.Reserved.begin(), package.Header.Reserved.end()), std::string(32, '\0'));
     ASSERT_EQ(gflngUBound(package.Index), 3);
     ASSERT_EQ(gflngUBound(package.Resources), 3);
     ASSERT_EQ(gflngUBound(package.Holes), 2);
