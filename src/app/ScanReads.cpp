@@ -226,7 +226,9 @@ ScanReadAhead::PendingFile ScanReadAhead::mudtClaim(std::int32_t& m)
 
 void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read)
 {
-    std::string path = pending.first->Windows + "\\" + pending.second;
+    // The path is written in the memory of the slot's last one.
+    std::string path = std::move(read.Path);
+    path.assign(pending.first->Windows).append("\\").append(pending.second);
     platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
     gsReadScanPackage(file, defer, indexBytes, read);
     read.Path = std::move(file.Path);

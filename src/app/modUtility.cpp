@@ -116,7 +116,7 @@ std::int32_t gflngFindFiles(const std::string& startFolder, const std::string& p
             for (const platform::FolderEntry& entry : listed) {
                 const std::string& name = entry.Name;
                 glngErrLocation = 3000;
-                gstrErrData = "Error Data = " + folder.Windows + "\\" + name;
+                gstrErrData.Assign("Error Data = ").Append(folder.Windows).Append("\\").Append(name);
                 gfblnStepCompleted(
                     [&] {
                         // The folder bit of the entry's attributes.
