@@ -161,31 +161,37 @@ struct Tables {
     }
 };
 
-// The stored bytes that decide the name field. A RefPack command never takes more than 5 input
-// bytes for every 4 it yields and is at most 113 bytes long, so the commands that yield the
-// first 64 bytes all end within the 9-byte header and the next 192 stored bytes; the rest of
-// the stream cannot change them. Without this cut, every row would expand its whole resource
-// (up to 16 MiB declared from a few kilobytes), and a package whose index names one such
-// resource under thousands of pairs would keep the scan busy for hours.
-constexpr std::size_t kNameStoredBytes = 9 + 256;
-constexpr std::size_t kNameBytes = 64;
+// The names a read decoded, taken in resource order; without them (the read kept the resource
+// bytes then), the scan decodes each name itself. Either way a name leaves the error record's
+// location where decoding leaves it.
+class ReadNames {
+public:
+    explicit ReadNames(std::string_view names) : names_(names) {}
+    // The name of the next resource a table takes, when `wanted` (a new row's), else nothing.
+    std::string_view Next(const PackageResource& resource, bool wanted, std::string& buffer)
+    {
+        if (names_.empty())
+            return wanted ? gfstrResourceNameField(resource.Data, buffer) : std::string_view();
+        const auto length = static_cast<unsigned char>(names_.front());
+        const std::string_view name = names_.substr(1, length);
+        names_.remove_prefix(1 + name.size());
+        if (wanted)
+            glngErrLocation = 4000;  // as gfstrDecompressFile leaves it
+        return name;
+    }
 
-// The name field: the first 64 bytes of the uncompressed resource, up to the first NUL. Only
-// those bytes are decoded, into `buffer`, which the scan keeps for every name it decodes.
-std::string_view mfstrResourceName(std::string_view data, std::string& buffer)
-{
-    const platform::PhaseTimer timer(platform::Phase::Decompression);
-    const std::string_view name = gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes, buffer);
-    return name.substr(0, name.find('\0'));  // as gfstrTrimAtNull does
-}
+private:
+    std::string_view names_;
+};
 
 // How many resources ahead the slot of a pair is fetched: far enough for the fetch to arrive
 // before its lookup, near enough that a growing index has seldom moved it meanwhile.
 constexpr std::size_t kPrefetchAhead = 4;
 
-void msEnterResources(const PackageFile& package, std::string_view packageName,
+void msEnterResources(const PackageFile& package, std::string_view decodedNames, std::string_view packageName,
                       const std::shared_ptr<const platform::Folder>& folder, Tables& tables)
 {
+    ReadNames names(decodedNames);
     // The package's name and folder are kept once, when its first resource is entered.
     PackageNumber number = 0;
     const auto enter = [&](RowPackages& packages) {
@@ -206,11 +212,12 @@ void msEnterResources(const PackageFile& package, std::string_view packageName,
         if (!table)
             continue;
         if (HackResource* row = table->Find(resource.GroupID, resource.InstanceID)) {
+            names.Next(resource, false, tables.NameBuffer);
             enter(row->Packages);
             continue;
         }
         // The name is read before the row exists: decompression may run the error trap.
-        const std::string_view name = mfstrResourceName(resource.Data, tables.NameBuffer);
+        const std::string_view name = names.Next(resource, true, tables.NameBuffer);
         HackResource& row = table->Add(resource.GroupID, resource.InstanceID);
         row.ResourceName = gudtScanText().AddName(name);
         enter(row.Packages);
@@ -349,7 +356,7 @@ bool gfblnFindHacks(const std::string& meshPath, const ProgressDrawer& drawProgr
                 if (read.LoadDamage.Number != 0)
                     msListUnreadable(read.Path, names, read.LoadDamage);
                 else
-                    msEnterResources(read.Package, names.Of(read.Path), read.Folder, tables);
+                    msEnterResources(read.Package, read.Names, names.Of(read.Path), read.Folder, tables);
             }
             if (drawProgress && m % step == 0)
                 drawProgress(m, count);

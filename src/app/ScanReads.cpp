@@ -55,12 +55,13 @@ void msNoteStepEnd(StepRecord& step)
     step.Data = gstrErrData;
 }
 
-// What a read package holds in memory: its resource bytes and the lists of its whole load.
+// What a read package holds in memory: its resource bytes, the lists of its whole load and its
+// names.
 std::size_t mfintHeldBytes(const PackageRead& read)
 {
     const PackageFile& package = read.Package;
     return (package.Contents ? package.Contents->size() : 0) + package.Index.capacity() * sizeof(PackageIndexEntry) +
-           package.Resources.capacity() * sizeof(PackageResource);
+           package.Resources.capacity() * sizeof(PackageResource) + read.Names.capacity();
 }
 
 // Keeps a reader's index buffer from holding on to the bytes of one large index.
@@ -70,10 +71,62 @@ void msTrimIndexBytes(std::vector<char>& indexBytes)
         std::vector<char>().swap(indexBytes);
 }
 
+// The stored bytes that decide the name field. A RefPack command never takes more than 5 input
+// bytes for every 4 it yields and is at most 113 bytes long, so the commands that yield the
+// first 64 bytes all end within the 9-byte header and the next 192 stored bytes; the rest of
+// the stream cannot change them. Without this cut, every row would expand its whole resource
+// (up to 16 MiB declared from a few kilobytes), and a package whose index names one such
+// resource under thousands of pairs would keep the scan busy for hours.
+constexpr std::size_t kNameStoredBytes = 9 + 256;
+constexpr std::size_t kNameBytes = 64;
+
+// Decodes the names of the resources a table takes into read.Names, each after a byte of its
+// length, and lets the resource bytes go: a package read ahead then holds its lists and names,
+// a tenth of its bytes or less. Decoding gives the trap a failure only when memory runs out;
+// then the names are dropped and the bytes kept, so that the scan decodes the names itself,
+// where the failure belongs in its order.
+void msDecodeNames(std::string& buffer, PackageRead& read)
+{
+    PackageFile& package = read.Package;
+    std::vector<DeferredTrap> failures;
+    {
+        const TrapDeferral deferral(failures);
+        for (std::size_t i = 1; i < package.Resources.size(); ++i) {
+            if (!gfblnTableResource(package.Resources[i]))
+                continue;
+            const std::string_view name = gfstrResourceNameField(package.Resources[i].Data, buffer);
+            read.Names += static_cast<char>(name.size());  // at most 64
+            read.Names += name;
+        }
+    }
+    if (!failures.empty()) {
+        read.Names.clear();
+        return;
+    }
+    for (PackageResource& resource : package.Resources)
+        resource.Data = {};
+    package.Contents.reset();
+}
+
 } // namespace
 
-void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<char>& indexBytes, PackageRead& read)
+bool gfblnTableResource(const PackageResource& resource)
 {
+    const SimsID& type = resource.TypeID;
+    return (type == gstrTypeBHAV || type == gstrTypeBCON || type == gstrTypeTTAB || type == gstrTypeTTAs) &&
+           !(resource.GroupID == gstrIgnoredGroup);
+}
+
+std::string_view gfstrResourceNameField(std::string_view data, std::string& buffer)
+{
+    const platform::PhaseTimer timer(platform::Phase::Decompression);
+    const std::string_view name = gfstrDecompressFile(data.substr(0, kNameStoredBytes), kNameBytes, buffer);
+    return name.substr(0, name.find('\0'));  // as gfstrTrimAtNull does
+}
+
+void gsReadScanPackage(const platform::FoundFile& file, bool defer, ReadBuffers& buffers, PackageRead& read)
+{
+    read.Names.clear();
     read.IndexStep.Traps.clear();
     read.LoadStep.Traps.clear();
     read.LoadDamage = {};
@@ -88,7 +141,7 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<
             deferral.emplace(read.IndexStep.Traps);
         const platform::PhaseTimer timer(platform::Phase::IndexReads);
         // Only the index's hack-code test is kept.
-        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, indexBytes, &reading);
+        read.HasHackCode = gfblnLoadIndexHasHackCode(file, read.IndexDamage, buffers.IndexBytes, &reading);
         msNoteStepEnd(read.IndexStep);
     }
     if (read.HasHackCode) {
@@ -99,7 +152,14 @@ void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<
         gsLoadPackage(file, reading, read.Package, read.LoadDamage);
         msNoteStepEnd(read.LoadStep);
     }
-    msTrimIndexBytes(indexBytes);
+    // The names are decoded here, where the package was read. Decoding notes its place in the
+    // error record, which is put back as the load left it; the scan notes it again as it enters
+    // each name.
+    if (read.HasHackCode && read.LoadDamage.Number == 0) {
+        msDecodeNames(buffers.NameBytes, read);
+        glngErrLocation = read.LoadStep.Location;
+    }
+    msTrimIndexBytes(buffers.IndexBytes);
 }
 
 void gsReplayStep(const StepRecord& step)
@@ -224,24 +284,24 @@ ScanReadAhead::PendingFile ScanReadAhead::mudtClaim(std::int32_t& m)
     return file;
 }
 
-void ScanReadAhead::msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read)
+void ScanReadAhead::msRead(PendingFile&& pending, bool defer, ReadBuffers& buffers, PackageRead& read)
 {
     // The path is written in the memory of the slot's last one.
     std::string path = std::move(read.Path);
     path.assign(pending.first->Windows).append("\\").append(pending.second);
     platform::FoundFile file{std::move(path), std::move(pending.first), std::move(pending.second)};
-    gsReadScanPackage(file, defer, indexBytes, read);
+    gsReadScanPackage(file, defer, buffers, read);
     read.Path = std::move(file.Path);
     read.Folder = std::move(file.In);
 }
 
-void ScanReadAhead::msReadClaimed(std::int32_t m, PendingFile&& pending, std::vector<char>& indexBytes)
+void ScanReadAhead::msReadClaimed(std::int32_t m, PendingFile&& pending, ReadBuffers& buffers)
 {
     // The slot of m was given back with package m - kWindow, which the claim rule had taken.
     PackageRead& read = slots_[static_cast<std::size_t>(m % kWindow)];
     const auto start = std::chrono::steady_clock::now();
     try {
-        msRead(std::move(pending), true, indexBytes, read);
+        msRead(std::move(pending), true, buffers, read);
     } catch (...) {
         read.Escaped = std::current_exception();
     }
@@ -260,7 +320,7 @@ void ScanReadAhead::msReadClaimed(std::int32_t m, PendingFile&& pending, std::ve
 
 void ScanReadAhead::msWork()
 {
-    std::vector<char> indexBytes;
+    ReadBuffers buffers;
     for (;;) {
         std::int32_t m = 0;
         PendingFile pending;
@@ -279,7 +339,7 @@ void ScanReadAhead::msWork()
         }
         if (wakeAnother)
             roomChanged_.notify_one();
-        msReadClaimed(m, std::move(pending), indexBytes);
+        msReadClaimed(m, std::move(pending), buffers);
     }
     platform::gsAddThreadPhaseTimes();
     gsEndThreadErrorRecord();
@@ -295,7 +355,7 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
             const std::lock_guard<std::mutex> hold(lock_);
             pending = mudtClaim(claimed);
         }
-        msRead(std::move(pending), false, plainIndexBytes_, read);
+        msRead(std::move(pending), false, plainBuffers_, read);
         read.Number = m;
         return read;
     }
@@ -307,9 +367,11 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
             PackageRead& given = slots_[static_cast<std::size_t>((m - 1) % kWindow)];
             heldBytes_ -= mfintHeldBytes(given);
             given.Number = 0;
-            // A whole load's lists and bytes go with it: a slot waits a long while for reuse.
-            if (given.HasHackCode)
+            // A whole load's lists, bytes and names go with it: a slot waits a long while for reuse.
+            if (given.HasHackCode) {
                 given.Package = PackageFile{};
+                std::string().swap(given.Names);
+            }
             taken_ = m - 1;
         }
         // Sleeping readers are woken when the package the caller needs next is unclaimed, or once
@@ -329,7 +391,7 @@ PackageRead& ScanReadAhead::Take(std::int32_t m)
                 std::int32_t claimed = 0;
                 PendingFile pending = mudtClaim(claimed);
                 hold.unlock();
-                msReadClaimed(claimed, std::move(pending), plainIndexBytes_);
+                msReadClaimed(claimed, std::move(pending), plainBuffers_);
                 hold.lock();
                 continue;
             }

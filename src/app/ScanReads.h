@@ -40,13 +40,31 @@ struct PackageRead {
     std::exception_ptr Escaped; // a failure no loader handled (none is expected)
     std::string Path;           // the package's path
     std::shared_ptr<const platform::Folder> Folder;  // the folder it was found in
+    // The name field of each resource of the whole load that a table takes, in resource order,
+    // each after a byte of its length, decoded where the package was read; the resource bytes
+    // are let go then (Package.Contents, and each resource's Data, are empty). Empty when there
+    // are none, or when decoding gave the trap a failure: the bytes are kept then, and the scan
+    // decodes the names itself.
+    std::string Names;
 };
 
+// What a reader keeps from one package to the next: the buffers of index bytes and of names.
+struct ReadBuffers {
+    std::vector<char> IndexBytes;
+    std::string NameBytes;
+};
+
+// True when a table takes the resource: a BHAV, BCON, TTAB or TTAs outside the ignored group.
+bool gfblnTableResource(const PackageResource& resource);
+
+// A resource's name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
+// Only those bytes are decoded, into `buffer`, which the caller keeps for the next name.
+std::string_view gfstrResourceNameField(std::string_view data, std::string& buffer);
+
 // Reads one package as the scan does: header and index, the hack-code test, and for a package
-// with hack code (and an undamaged index) the whole package. With `defer`, failures given to
-// the trap are recorded in the read's steps instead of being presented.
-// The index's bytes go through `indexBytes`, which the caller keeps for its next package.
-void gsReadScanPackage(const platform::FoundFile& file, bool defer, std::vector<char>& indexBytes, PackageRead& read);
+// with hack code (and an undamaged index) the whole package and its names. With `defer`,
+// failures given to the trap are recorded in the read's steps instead of being presented.
+void gsReadScanPackage(const platform::FoundFile& file, bool defer, ReadBuffers& buffers, PackageRead& read);
 
 // Replays a step on the calling thread: its failures go to the trap in order, then the error
 // record holds the location code and data the step left.
@@ -89,9 +107,9 @@ private:
     using PendingFile = std::pair<std::shared_ptr<const platform::Folder>, std::string>;  // folder, name
     PendingFile mudtClaim(std::int32_t& m);  // under lock_: the next file and its number
     // Reads claimed file m into its slot and hands it over, waking the caller when it waits for m.
-    void msReadClaimed(std::int32_t m, PendingFile&& pending, std::vector<char>& indexBytes);
+    void msReadClaimed(std::int32_t m, PendingFile&& pending, ReadBuffers& buffers);
     // Reads a claimed file into `read`, which keeps its path and folder.
-    static void msRead(PendingFile&& pending, bool defer, std::vector<char>& indexBytes, PackageRead& read);
+    static void msRead(PendingFile&& pending, bool defer, ReadBuffers& buffers, PackageRead& read);
 
     // The slots of the window, in a chunk the host may back with large pages: thousands of
     // records of a few hundred bytes, all written as the window turns.
@@ -109,7 +127,7 @@ private:
     Slots slots_;
     bool plain_ = false;                    // no reader runs: the caller reads each package it takes
     bool startsRefused_ = false;            // under lock_: the host refused a reader, none more is tried
-    std::vector<char> plainIndexBytes_;     // the index buffer of the caller's own reads
+    ReadBuffers plainBuffers_;              // the buffers of the caller's own reads
     const unsigned mostReaders_;            // the readers that may be called in
     std::vector<std::thread> threads_;      // the readers called in so far
 
