@@ -294,11 +294,15 @@ TEST_F(ScanReads, ReadingRunsAheadOfTheListUpToTheHeldBytes)
         for (int i = 0; i < kPackages; ++i)
             names.push_back(name(i));
         reads.Add(folder, std::move(names));
-        // Not finished yet, and nothing taken: the readers go as far as the bound lets them.
-        for (int wait = 0; wait < 400 && loads() < 3; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const int loadsBeforeTaking = loads();
+        // Not finished yet, and nothing taken: the readers go as far as the bound lets them, and
+        // stop there (no whole load starts for half a second; a sanitizer build reads slowly).
+        int loadsBeforeTaking = loads();
+        for (int still = 0, wait = 0; still < 50 && wait < 3000; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const int now = loads();
+            still = now == loadsBeforeTaking ? still + 1 : 0;
+            loadsBeforeTaking = now;
+        }
         reads.Finish(kPackages);
         std::size_t held = 0;
         for (std::int32_t m = 1; m <= kPackages; ++m) {
