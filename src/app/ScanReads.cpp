@@ -92,7 +92,7 @@ void msDecodeNames(std::string& buffer, PackageRead& read)
     {
         const TrapDeferral deferral(failures);
         for (std::size_t i = 1; i < package.Resources.size(); ++i) {
-            if (!gfblnTableResource(package.Resources[i]))
+            if (!gfblnIsHackCode(package.Resources[i].TypeID, package.Resources[i].GroupID))
                 continue;
             const std::string_view name = gfstrResourceNameField(package.Resources[i].Data, buffer);
             read.Names += static_cast<char>(name.size());  // at most 64
@@ -109,13 +109,6 @@ void msDecodeNames(std::string& buffer, PackageRead& read)
 }
 
 } // namespace
-
-bool gfblnTableResource(const PackageResource& resource)
-{
-    const SimsID& type = resource.TypeID;
-    return (type == gstrTypeBHAV || type == gstrTypeBCON || type == gstrTypeTTAB || type == gstrTypeTTAs) &&
-           !(resource.GroupID == gstrIgnoredGroup);
-}
 
 std::string_view gfstrResourceNameField(std::string_view data, std::string& buffer)
 {

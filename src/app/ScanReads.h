@@ -54,9 +54,6 @@ struct ReadBuffers {
     std::string NameBytes;
 };
 
-// True when a table takes the resource: a BHAV, BCON, TTAB or TTAs outside the ignored group.
-bool gfblnTableResource(const PackageResource& resource);
-
 // A resource's name field: the first 64 bytes of the uncompressed resource, up to the first NUL.
 // Only those bytes are decoded, into `buffer`, which the caller keeps for the next name.
 std::string_view gfstrResourceNameField(std::string_view data, std::string& buffer);

@@ -332,6 +332,12 @@ std::string_view gfstrDecompressFile(std::string_view data, std::size_t wanted, 
     return result;
 }
 
+bool gfblnIsHackCode(const SimsID& type, const SimsID& group)
+{
+    return (type == gstrTypeBHAV || type == gstrTypeBCON || type == gstrTypeTTAB || type == gstrTypeTTAs) &&
+           !(group == gstrIgnoredGroup);
+}
+
 bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index)
 {
     bool result = false;
@@ -341,9 +347,7 @@ bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index)
         if (index.empty())
             gsRaise(errSubscript);
         for (std::size_t i = 1; i < index.size(); ++i) {
-            const SimsID& type = index[i].TypeID;
-            if ((type == gstrTypeBHAV || type == gstrTypeBCON || type == gstrTypeTTAB || type == gstrTypeTTAs) &&
-                !(index[i].GroupID == gstrIgnoredGroup)) {
+            if (gfblnIsHackCode(index[i].TypeID, index[i].GroupID)) {
                 result = true;
                 return;
             }

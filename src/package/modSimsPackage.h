@@ -154,3 +154,5 @@ std::string_view gfstrDecompressFile(std::string_view data, std::size_t wanted, 
 
 // True when the index holds a BHAV, BCON, TTAB or TTAs entry outside the ignored group.
 bool gfblnHasHackCode(const std::vector<PackageIndexEntry>& index);
+// True for such an entry or resource: the ones the scan's tables take.
+bool gfblnIsHackCode(const SimsID& type, const SimsID& group);
