@@ -26,7 +26,6 @@ char* ScanText::Reserve(std::size_t size)
         // A handle holds the block's number in 16 bits.
         if (blocks_.size() >= (std::numeric_limits<std::uint32_t>::max() >> kBlockBits))
             gsRaise(errOutOfMemory);
-        blocks_.reserve(blocks_.size() + 1);
         blocks_.push_back(static_cast<char*>(gudtScanBlocks().Allocate(own ? size : kBlockSize)));
         used_ = own ? kBlockSize : size;
         return blocks_.back();
@@ -131,7 +130,6 @@ void RowPackages::Add(PackageNumber package)
 HackResource& HackTable::Add()
 {
     if (size_ == blocks_.size() * kBlockRows) {
-        blocks_.reserve(blocks_.size() + 1);
         auto* block = static_cast<HackResource*>(gudtScanBlocks().Allocate(kBlockRows * sizeof(HackResource)));
         std::uninitialized_value_construct_n(block, kBlockRows);
         blocks_.push_back(block);
